@@ -1,0 +1,35 @@
+// Reading one box header from a mapped file, shared by the scans and the tree
+// parse. Internal to the mp4 module.
+#pragma once
+
+#include "playcore/MappedFile.h"
+
+#include <cstdint>
+#include <string>
+
+namespace playcore::detail {
+
+struct BoxHeader {
+    uint64_t size = 0;       // whole box, header included
+    uint32_t type = 0;       // four characters, first one highest
+    uint32_t headerSize = 8; // 8, or 16 with a 64-bit size
+    uint8_t typeChars[4] = {};
+};
+
+enum class HeaderRead {
+    Box,       // a well-formed header whose box fits before `end`
+    Truncated, // a well-formed header whose box runs past `end` (a recording
+               // cut short); `header.size` is the declared size
+    NotABox,   // fewer than 8 bytes left, or a size below the header's own
+    MapFailed, // the window could not be mapped; `error` holds the reason
+};
+
+// Reads the header of the box at `offset`, which must lie in a region ending
+// at `end` (the parent's payload end, at most the file size). A size of 0
+// means "to the end of the region" only when `sizeZeroToEnd` is set (top
+// level); otherwise it is not a box. A 64-bit size is read when the 32-bit
+// size is 1.
+HeaderRead ReadBoxHeader(const MappedFile& file, uint64_t offset, uint64_t end, bool sizeZeroToEnd,
+                         BoxHeader* header, std::string* error);
+
+} // namespace playcore::detail
