@@ -129,8 +129,11 @@ inline std::string Gps0(const std::vector<std::string>& records, int declaredCou
     return Box("gps0", p);
 }
 
+using SttsTable = std::vector<std::pair<uint32_t, uint32_t>>;
+inline SttsTable ThirtyFrames() { return SttsTable(1, {30, 33333}); }
+
 struct MovieParts {
-    std::vector<std::pair<uint32_t, uint32_t>> stts = {{30, 33333}};
+    SttsTable stts = ThirtyFrames();
     uint32_t timescale = 1000;
     uint32_t duration = 2000;
     uint16_t width = 1920;
@@ -139,6 +142,7 @@ struct MovieParts {
     std::size_t mdatBytes = 4096;
     int gpsRecords = 3; // -1: no "gps0"
     bool moovFirst = false;
+    uint32_t mediaTimescale = 1000000; // the camera counts video time in microseconds
 };
 
 inline std::string Trak(const MovieParts& m) {
@@ -148,7 +152,7 @@ inline std::string Trak(const MovieParts& m) {
     std::string minf =
         Box("minf", Box("vmhd", U32(1) + std::string(8, '\0')) +
                         Box("dinf", Box("dref", U32(0) + U32(1) + Box("url ", U32(1)))) + stbl);
-    std::string mdia = Box("mdia", Mdhd(1000000, m.duration * 1000) + Hdlr("vide") + minf);
+    std::string mdia = Box("mdia", Mdhd(m.mediaTimescale, m.duration * 1000) + Hdlr("vide") + minf);
     std::string tkhd = Box("tkhd", U32(3) + std::string(80, '\0'));
     std::string edts =
         Box("edts", Box("elst", U32(0) + U32(1) + U32(m.duration) + U32(0) + U32(0x00010000)));
