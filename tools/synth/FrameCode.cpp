@@ -1,0 +1,191 @@
+// The frame-index code: a row of black and white cells in a white box in the
+// middle of every frame, read back from decoded (and possibly rescaled)
+// pictures. The layout scales with the picture width, and the reader finds the
+// code by its guard cells rather than by position, so it works at any scale.
+#include "SynthInternal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace synth {
+
+namespace detail {
+
+CodeLayout LayoutFor(int width, int height) {
+    CodeLayout l;
+    int cell = std::max(2, static_cast<int>(std::lround(width * 0.5 / kCodeCells)));
+    int q = 1, rowH = 4, scale = 1, boxW = 0, boxH = 0;
+    for (;; --cell) {
+        q = std::max(1, cell / 3);
+        rowH = std::max(4, 3 * cell / 2);
+        scale = std::max(1, cell / 5);
+        boxW = (kCodeCells + 2) * cell;
+        boxH = 3 * q + rowH + 7 * scale;
+        if (cell <= 2 || (boxW <= width && boxH * 20 <= height * 9)) {
+            break;
+        }
+    }
+    boxW += boxW % 2;
+    boxH += boxH % 2;
+    l.cell = cell;
+    l.box = {std::max(0, (width - boxW) / 2) & ~1, std::max(0, (height - boxH) / 2) & ~1, boxW,
+             boxH};
+    l.codeX = l.box.x + (boxW - kCodeCells * cell) / 2;
+    l.codeY = l.box.y + q;
+    l.codeHeight = rowH;
+    l.textY = l.codeY + rowH + q;
+    l.textScale = scale;
+    return l;
+}
+
+int CheckNibble(int index) {
+    const int v = index & 0xFFFF;
+    return ((v & 15) + ((v >> 4) & 15) + ((v >> 8) & 15) + ((v >> 12) & 15) + 5) & 15;
+}
+
+std::array<bool, kCodeCells> CodeCells(int index) {
+    std::array<bool, kCodeCells> c{};
+    const int v = index & 0xFFFF;
+    const int check = CheckNibble(v);
+    c[0] = true;
+    c[1] = false;
+    for (int b = 0; b < 16; ++b) {
+        c[static_cast<size_t>(2 + b)] = ((v >> (15 - b)) & 1) != 0;
+    }
+    for (int b = 0; b < 4; ++b) {
+        c[static_cast<size_t>(18 + b)] = ((check >> (3 - b)) & 1) != 0;
+    }
+    c[22] = false;
+    c[23] = true;
+    return c;
+}
+
+} // namespace detail
+
+Rect FrameCodeRect(int width, int height) {
+    return detail::LayoutFor(width, height).box;
+}
+
+namespace {
+
+struct Run {
+    int start;
+    int length;
+    bool black;
+};
+
+// Decodes one row of dark/light flags; -1 when it holds no valid code.
+int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
+    const int n = static_cast<int>(dark.size());
+    runs.clear();
+    for (int x = 0; x < n;) {
+        int e = x + 1;
+        while (e < n && dark[static_cast<size_t>(e)] == dark[static_cast<size_t>(x)]) {
+            ++e;
+        }
+        runs.push_back({x, e - x, dark[static_cast<size_t>(x)] != 0});
+        x = e;
+    }
+    auto sampleDark = [&](double centre, double cellW) {
+        // Majority over the middle half of the cell.
+        const int a = std::clamp(static_cast<int>(std::floor(centre - cellW / 4.0)), 0, n - 1);
+        const int b = std::clamp(static_cast<int>(std::ceil(centre + cellW / 4.0)), a + 1, n);
+        int d = 0;
+        for (int x = a; x < b; ++x) {
+            d += dark[static_cast<size_t>(x)];
+        }
+        return 2 * d > (b - a);
+    };
+    const size_t count = runs.size();
+    for (size_t i = 1; i + 1 < count; ++i) {
+        const Run& first = runs[i];
+        if (!first.black) {
+            continue;
+        }
+        const double est = first.length;
+        const double lo = first.start + detail::kCodeCells * (est - 1.5) - 1.0;
+        const double hi = first.start + detail::kCodeCells * (est + 1.5) + 1.0;
+        for (size_t j = i + 2; j + 1 < count; ++j) {
+            const Run& last = runs[j];
+            const int end = last.start + last.length;
+            if (end > hi) {
+                break;
+            }
+            if (!last.black || end < lo) {
+                continue;
+            }
+            const double cellW = static_cast<double>(end - first.start) / detail::kCodeCells;
+            if (cellW < 1.5) {
+                continue;
+            }
+            const double tol = std::max(1.5, 0.4 * cellW);
+            if (std::fabs(first.length - cellW) > tol || std::fabs(last.length - cellW) > tol) {
+                continue;
+            }
+            // Quiet (white) space on both sides.
+            if (runs[i - 1].length < 0.5 * cellW || runs[j + 1].length < 0.5 * cellW) {
+                continue;
+            }
+            std::array<bool, detail::kCodeCells> cells{};
+            for (int k = 0; k < detail::kCodeCells; ++k) {
+                cells[static_cast<size_t>(k)] = sampleDark(first.start + (k + 0.5) * cellW, cellW);
+            }
+            if (!cells[0] || cells[1] || cells[22] || !cells[23]) {
+                continue;
+            }
+            int value = 0;
+            for (int b = 0; b < 16; ++b) {
+                value = (value << 1) | (cells[static_cast<size_t>(2 + b)] ? 1 : 0);
+            }
+            int check = 0;
+            for (int b = 0; b < 4; ++b) {
+                check = (check << 1) | (cells[static_cast<size_t>(18 + b)] ? 1 : 0);
+            }
+            if (check == detail::CheckNibble(value)) {
+                return value;
+            }
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLine) {
+    if (pixels == nullptr || width < 24 || height < 1 || bytesPerLine < width * 4) {
+        return -1;
+    }
+    std::vector<uint8_t> dark(static_cast<size_t>(width));
+    std::vector<Run> runs;
+    std::map<int, int> votes;
+    // Rows from the middle outwards: the code sits in the middle, so a match
+    // usually comes within a few rows.
+    for (int step = 0; step < height; ++step) {
+        const int y = height / 2 + ((step % 2) != 0 ? (step + 1) / 2 : -(step / 2));
+        if (y < 0 || y >= height) {
+            continue;
+        }
+        const uint8_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(bytesPerLine);
+        for (int x = 0; x < width; ++x) {
+            uint32_t p;
+            std::memcpy(&p, row + static_cast<size_t>(x) * 4, 4);
+            const uint32_t r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+            dark[static_cast<size_t>(x)] = (r * 54 + g * 183 + b * 19) < 128u * 256u ? 1 : 0;
+        }
+        const int v = DecodeRow(dark, runs);
+        if (v >= 0 && ++votes[v] >= 2) {
+            return v;
+        }
+    }
+    // A code row only one pixel high after heavy downscaling: accept a single,
+    // unambiguous read.
+    if (votes.size() == 1) {
+        return votes.begin()->first;
+    }
+    return -1;
+}
+
+} // namespace synth
