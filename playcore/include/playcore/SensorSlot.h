@@ -81,6 +81,12 @@ public:
     // mutex; false (and `out` emptied) when no track is in use.
     bool CopyGpsInUse(std::vector<GpsSample>* out) const;
 
+    // Whether a preload is running or waiting for the slot.
+    bool preloadActive() const {
+        std::lock_guard<std::mutex> state(stateMutex_);
+        return preloadsActive_ > 0;
+    }
+
     // The tracks, for the thread that commits (in use) or for inspection.
     // Their contents change under the slot's mutex only.
     const SensorTrack& inUse() const { return inUse_; }
@@ -95,7 +101,7 @@ private:
     SensorTrack preload_;
 
     // Bookkeeping of the preloads that are running or waiting for the slot.
-    std::mutex stateMutex_;
+    mutable std::mutex stateMutex_;
     std::condition_variable preloadsDone_;
     int preloadsActive_ = 0;
     std::string preloadPath_; // path of the latest preload asked for
