@@ -22,7 +22,7 @@ CodeLayout LayoutFor(int width, int height) {
         q = std::max(1, cell / 3);
         rowH = std::max(4, 3 * cell / 2);
         scale = std::max(1, cell / 5);
-        boxW = (kCodeCells + 2) * cell;
+        boxW = (kCodeCells + 4) * cell;
         boxH = 3 * q + rowH + 7 * scale;
         if (cell <= 2 || (boxW <= width && boxH * 20 <= height * 9)) {
             break;
@@ -99,7 +99,14 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
         }
         return 2 * d > (b - a);
     };
+    // Every candidate span (a black run of about one cell, up to a black run
+    // ending about 24 cells later) is scored by how far its inner edges lie from
+    // the cell boundaries it implies; the best valid one wins. A span a cell
+    // short or long (whose samples drift into neighbouring cells) scores badly
+    // even when its check nibble happens to fit.
     const size_t count = runs.size();
+    int best = -1;
+    double bestScore = 1e9;
     for (size_t i = 1; i + 1 < count; ++i) {
         const Run& first = runs[i];
         if (!first.black) {
@@ -121,12 +128,20 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
             if (cellW < 1.5) {
                 continue;
             }
-            const double tol = std::max(1.5, 0.4 * cellW);
+            const double tol = std::max(1.0, 0.3 * cellW);
             if (std::fabs(first.length - cellW) > tol || std::fabs(last.length - cellW) > tol) {
                 continue;
             }
             // Quiet (white) space on both sides.
-            if (runs[i - 1].length < 0.5 * cellW || runs[j + 1].length < 0.5 * cellW) {
+            if (runs[i - 1].length < cellW - tol || runs[j + 1].length < cellW - tol) {
+                continue;
+            }
+            double worst = 0.0;
+            for (size_t r = i + 1; r <= j && worst <= tol; ++r) {
+                const double cells = (runs[r].start - first.start) / cellW;
+                worst = std::max(worst, std::fabs(cells - std::round(cells)) * cellW);
+            }
+            if (worst > tol || worst / cellW >= bestScore) {
                 continue;
             }
             std::array<bool, detail::kCodeCells> cells{};
@@ -145,11 +160,12 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
                 check = (check << 1) | (cells[static_cast<size_t>(18 + b)] ? 1 : 0);
             }
             if (check == detail::CheckNibble(value)) {
-                return value;
+                best = value;
+                bestScore = worst / cellW;
             }
         }
     }
-    return -1;
+    return best;
 }
 
 } // namespace

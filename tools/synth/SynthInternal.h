@@ -9,8 +9,8 @@
 namespace synth::detail {
 
 // Geometry of the frame-code box for a picture size (all values in pixels).
-// The box is white; it holds one quiet cell, the 24 code cells and one quiet
-// cell in a row, and the index as digits under that row.
+// The box is white; it holds two quiet cells, the 24 code cells and two quiet
+// cells in a row, and the index as digits under that row.
 struct CodeLayout {
     Rect box;           // even position and size (so it lines up with 4:2:0 chroma)
     int cell = 0;       // width of one code cell
