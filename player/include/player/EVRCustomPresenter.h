@@ -4,6 +4,7 @@
 // engine. Also repaints, steps frame by frame and flushes on seek and stop.
 #pragma once
 
+#include "player/D3DRawObj2.h"
 #include "player/SamplePool.h"
 #include "player/Scheduler.h"
 #include "player/VideoSample.h"
@@ -21,13 +22,6 @@ class VideoMixer;
 
 struct NormalizedRect {
     float left = 0.0f, top = 0.0f, right = 1.0f, bottom = 1.0f;
-};
-
-struct PixelRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    bool operator==(const PixelRect&) const = default;
 };
 
 class EVRCustomPresenter {

@@ -31,8 +31,8 @@ public:
     // reference is moved into `out` and `serial` is its serial.
     Result Get(AVPacket* out, int* serial, int timeoutMs);
 
-    // Drops everything queued and starts a new serial; returns it.
-    int Flush();
+    // Drops everything queued; only `serial` is accepted from now on.
+    void Flush(int serial);
     int Serial() const;
     void Abort();
     bool Aborted() const;

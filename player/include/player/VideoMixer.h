@@ -57,6 +57,7 @@ private:
     int64_t lastTime_ = 0;
     int64_t lastDuration_ = 0;
     bool hasLast_ = false;
+    int lastSerial_ = 0;
     int serial_ = 0;
     bool endPending_ = false;
     bool aborted_ = false;

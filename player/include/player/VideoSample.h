@@ -48,6 +48,7 @@ struct VideoSample {
     int64_t time = -1;        // desired presentation time (100 ns); -1 = at once
     int64_t duration = 0;     // 100 ns
     uint32_t token = 0;       // resource generation the sample belongs to
+    int serial = 0;           // position serial of the picture (seek generation)
     bool repaint = false;
 };
 
