@@ -60,6 +60,7 @@ std::array<bool, kCodeCells> CodeCells(int index) {
     }
     c[22] = false;
     c[23] = true;
+    c[24] = true;
     return c;
 }
 
@@ -78,7 +79,7 @@ struct Run {
 };
 
 // Decodes one row of dark/light flags; -1 when it holds no valid code.
-int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
+int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs, bool* mirrored) {
     const int n = static_cast<int>(dark.size());
     runs.clear();
     for (int x = 0; x < n;) {
@@ -99,11 +100,12 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
         }
         return 2 * d > (b - a);
     };
-    // Every candidate span (a black run of about one cell, up to a black run
-    // ending about 24 cells later) is scored by how far its inner edges lie from
-    // the cell boundaries it implies; the best valid one wins. A span a cell
-    // short or long (whose samples drift into neighbouring cells) scores badly
-    // even when its check nibble happens to fit.
+    // Every candidate span (from a black run of one or two cells to a black run
+    // of two or one cells, 25 cells in all) is scored by how far its inner edges
+    // lie from the cell boundaries it implies; the best valid one wins. A span a
+    // cell short or long (whose samples drift into neighbouring cells) scores
+    // badly even when its check nibble happens to fit.
+    constexpr int kCells = detail::kCodeCells;
     const size_t count = runs.size();
     int best = -1;
     double bestScore = 1e9;
@@ -112,24 +114,29 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
         if (!first.black) {
             continue;
         }
-        const double est = first.length;
-        const double lo = first.start + detail::kCodeCells * (est - 1.5) - 1.0;
-        const double hi = first.start + detail::kCodeCells * (est + 1.5) + 1.0;
+        const double lo = kCells * (first.length / 2.0 - 1.5) - 1.0;
+        const double hi = kCells * (first.length + 1.5) + 1.0;
         for (size_t j = i + 2; j + 1 < count; ++j) {
             const Run& last = runs[j];
             const int end = last.start + last.length;
-            if (end > hi) {
+            const int span = end - first.start;
+            if (span > hi) {
                 break;
             }
-            if (!last.black || end < lo) {
+            if (!last.black || span < lo) {
                 continue;
             }
-            const double cellW = static_cast<double>(end - first.start) / detail::kCodeCells;
+            const double cellW = static_cast<double>(span) / kCells;
             if (cellW < 1.5) {
                 continue;
             }
             const double tol = std::max(1.0, 0.3 * cellW);
-            if (std::fabs(first.length - cellW) > tol || std::fabs(last.length - cellW) > tol) {
+            auto near = [&](int length, int cells) {
+                return std::fabs(length - cells * cellW) <= tol * cells;
+            };
+            const bool forward = near(first.length, 1) && near(last.length, 2);
+            const bool backward = near(first.length, 2) && near(last.length, 1);
+            if (!forward && !backward) {
                 continue;
             }
             // Quiet (white) space on both sides.
@@ -144,11 +151,12 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
             if (worst > tol || worst / cellW >= bestScore) {
                 continue;
             }
-            std::array<bool, detail::kCodeCells> cells{};
-            for (int k = 0; k < detail::kCodeCells; ++k) {
-                cells[static_cast<size_t>(k)] = sampleDark(first.start + (k + 0.5) * cellW, cellW);
+            std::array<bool, kCells> cells{};
+            for (int k = 0; k < kCells; ++k) {
+                const bool d = sampleDark(first.start + (k + 0.5) * cellW, cellW);
+                cells[static_cast<size_t>(forward ? k : kCells - 1 - k)] = d;
             }
-            if (!cells[0] || cells[1] || cells[22] || !cells[23]) {
+            if (!cells[0] || cells[1] || cells[22] || !cells[23] || !cells[24]) {
                 continue;
             }
             int value = 0;
@@ -162,6 +170,7 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
             if (check == detail::CheckNibble(value)) {
                 best = value;
                 bestScore = worst / cellW;
+                *mirrored = !forward;
             }
         }
     }
@@ -171,12 +180,19 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs) {
 } // namespace
 
 int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLine) {
-    if (pixels == nullptr || width < 24 || height < 1 || bytesPerLine < width * 4) {
+    return ReadFrameIndex(pixels, width, height, bytesPerLine, nullptr);
+}
+
+int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLine, bool* mirrored) {
+    bool ignored = false;
+    bool& flip = mirrored != nullptr ? *mirrored : ignored;
+    flip = false;
+    if (pixels == nullptr || width < detail::kCodeCells || height < 1 || bytesPerLine < width * 4) {
         return -1;
     }
     std::vector<uint8_t> dark(static_cast<size_t>(width));
     std::vector<Run> runs;
-    std::map<int, int> votes;
+    std::map<std::pair<int, bool>, int> votes;
     // Rows from the middle outwards: the code sits in the middle, so a match
     // usually comes within a few rows.
     for (int step = 0; step < height; ++step) {
@@ -191,15 +207,18 @@ int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLin
             const uint32_t r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
             dark[static_cast<size_t>(x)] = (r * 54 + g * 183 + b * 19) < 128u * 256u ? 1 : 0;
         }
-        const int v = DecodeRow(dark, runs);
-        if (v >= 0 && ++votes[v] >= 2) {
+        bool rowMirrored = false;
+        const int v = DecodeRow(dark, runs, &rowMirrored);
+        if (v >= 0 && ++votes[{v, rowMirrored}] >= 2) {
+            flip = rowMirrored;
             return v;
         }
     }
     // A code row only one pixel high after heavy downscaling: accept a single,
     // unambiguous read.
     if (votes.size() == 1) {
-        return votes.begin()->first;
+        flip = votes.begin()->first.second;
+        return votes.begin()->first.first;
     }
     return -1;
 }

@@ -106,8 +106,9 @@ void Advance(const SensorOptions& s, DriveState& d, double t, double dt) {
 void detail::DrivePositionAt(const SensorOptions& s, double t, double* lat, double* lon) {
     DriveState d{s.startLatitude, s.startLongitude, SpeedAt(s, 0.0), HeadingAt(s, 0.0)};
     const int steps = static_cast<int>(std::lround(std::max(0.0, t) * 10.0));
-    for (int k = 0; k < steps; ++k) {
-        Advance(s, d, k * 0.1, 0.1);
+    // The same steps as the records take: record m moves at the speed of time m.
+    for (int m = 1; m <= steps; ++m) {
+        Advance(s, d, m * 0.1, 0.1);
     }
     *lat = d.lat;
     *lon = d.lon;

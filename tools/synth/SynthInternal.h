@@ -22,9 +22,10 @@ struct CodeLayout {
 };
 CodeLayout LayoutFor(int width, int height);
 
-constexpr int kCodeCells = 24;
-// The 24 cells of a frame index, true = black: guard B W, 16 index bits MSB
-// first, 4 check bits, guard W B.
+constexpr int kCodeCells = 25;
+// The cells of a frame index, true = black: guard B W, 16 index bits MSB
+// first, 4 check bits, guard W B B. The guards differ, so a mirrored picture
+// (rear view mirrored, or turned upside down) reads backwards and is known.
 std::array<bool, kCodeCells> CodeCells(int index);
 // Check nibble of a 16-bit index.
 int CheckNibble(int index);

@@ -181,8 +181,10 @@ struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
 };
 // The white box in the middle of every frame that holds the frame code (a row
-// of 24 black/white cells: guard B W, 16 index bits MSB first and 4 check
-// bits, guard W B) and the index as digits below it; the same for both cameras.
+// of 25 black/white cells of about width / 48 pixels each, with two white
+// cells of quiet space on either side: guard B W, 16 index bits MSB first, 4
+// check bits, guard W B B) and the index as digits below it; the same layout
+// for both cameras.
 Rect FrameCodeRect(int width, int height);
 
 // Draws the picture of frame `index` as 32-bit pixels (0xFFRRGGBB in a uint32,
@@ -194,5 +196,8 @@ void RenderFrame(Camera camera, int width, int height, int index, uint32_t* pixe
 // Format_ARGB32 hold them; bytesPerLine is the row stride). -1 when no code is
 // found. Cells must be at least about 2 pixels wide in the picture given.
 int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLine);
+// The same, also telling whether the picture shows the frame mirrored left to
+// right (a mirrored rear view, or a picture turned by 180 degrees).
+int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLine, bool* mirrored);
 
 } // namespace synth
