@@ -72,22 +72,40 @@ Rect FrameCodeRect(int width, int height) {
 
 namespace {
 
+// A run of dark or light pixels; its edges lie where the luma crosses the
+// threshold, interpolated between pixel centres, so that scaled pictures with
+// cells of two or three pixels still give exact enough cell boundaries.
 struct Run {
-    int start;
-    int length;
+    double start;
+    double length;
     bool black;
 };
 
-// Decodes one row of dark/light flags; -1 when it holds no valid code.
-int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs, bool* mirrored) {
-    const int n = static_cast<int>(dark.size());
+constexpr int kThreshold = 128 * 256;
+
+// Decodes one row of luma values (0 .. 255 * 256); -1 when it holds no valid code.
+int DecodeRow(const std::vector<int>& luma, std::vector<uint8_t>& dark, std::vector<Run>& runs,
+              bool* mirrored) {
+    const int n = static_cast<int>(luma.size());
+    for (int x = 0; x < n; ++x) {
+        dark[static_cast<size_t>(x)] = luma[static_cast<size_t>(x)] < kThreshold ? 1 : 0;
+    }
+    auto edge = [&](int x) {
+        if (x <= 0) {
+            return 0.0;
+        }
+        const double a = luma[static_cast<size_t>(x - 1)], b = luma[static_cast<size_t>(x)];
+        return x - 0.5 + (b == a ? 0.5 : std::clamp((kThreshold - a) / (b - a), 0.0, 1.0));
+    };
     runs.clear();
     for (int x = 0; x < n;) {
         int e = x + 1;
         while (e < n && dark[static_cast<size_t>(e)] == dark[static_cast<size_t>(x)]) {
             ++e;
         }
-        runs.push_back({x, e - x, dark[static_cast<size_t>(x)] != 0});
+        const double from = edge(x);
+        const double to = e >= n ? static_cast<double>(n) : edge(e);
+        runs.push_back({from, to - from, dark[static_cast<size_t>(x)] != 0});
         x = e;
     }
     auto sampleDark = [&](double centre, double cellW) {
@@ -118,20 +136,19 @@ int DecodeRow(const std::vector<uint8_t>& dark, std::vector<Run>& runs, bool* mi
         const double hi = kCells * (first.length + 1.5) + 1.0;
         for (size_t j = i + 2; j + 1 < count; ++j) {
             const Run& last = runs[j];
-            const int end = last.start + last.length;
-            const int span = end - first.start;
+            const double span = last.start + last.length - first.start;
             if (span > hi) {
                 break;
             }
             if (!last.black || span < lo) {
                 continue;
             }
-            const double cellW = static_cast<double>(span) / kCells;
+            const double cellW = span / kCells;
             if (cellW < 1.5) {
                 continue;
             }
             const double tol = std::max(1.0, 0.3 * cellW);
-            auto near = [&](int length, int cells) {
+            auto near = [&](double length, int cells) {
                 return std::fabs(length - cells * cellW) <= tol * cells;
             };
             const bool forward = near(first.length, 1) && near(last.length, 2);
@@ -191,6 +208,7 @@ int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLin
         return -1;
     }
     std::vector<uint8_t> dark(static_cast<size_t>(width));
+    std::vector<int> luma(static_cast<size_t>(width));
     std::vector<Run> runs;
     std::map<std::pair<int, bool>, int> votes;
     // Rows from the middle outwards: the code sits in the middle, so a match
@@ -205,10 +223,10 @@ int ReadFrameIndex(const uint8_t* pixels, int width, int height, int bytesPerLin
             uint32_t p;
             std::memcpy(&p, row + static_cast<size_t>(x) * 4, 4);
             const uint32_t r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-            dark[static_cast<size_t>(x)] = (r * 54 + g * 183 + b * 19) < 128u * 256u ? 1 : 0;
+            luma[static_cast<size_t>(x)] = static_cast<int>(r * 54 + g * 183 + b * 19);
         }
         bool rowMirrored = false;
-        const int v = DecodeRow(dark, runs, &rowMirrored);
+        const int v = DecodeRow(luma, dark, runs, &rowMirrored);
         if (v >= 0 && ++votes[{v, rowMirrored}] >= 2) {
             flip = rowMirrored;
             return v;
