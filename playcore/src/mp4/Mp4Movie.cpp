@@ -38,7 +38,10 @@ public:
             // A box that does not fit its parent (or the file), a size below
             // its header, or a type outside the known list: no box here, the
             // level ends and keeps what it has.
-            if (read != HeaderRead::Box || !IsKnownBoxType(h.type)) {
+            // A "gps0" too short for its own fixed parts (48 bytes) is no
+            // sensor box either: the join would read its records past it.
+            if (read != HeaderRead::Box || !IsKnownBoxType(h.type) ||
+                (h.type == FourCC("gps0") && h.size - h.headerSize < kGpsFixedPayload)) {
                 endedEarly = true;
                 break;
             }
@@ -125,25 +128,19 @@ private:
         return true;
     }
 
-    // The record count of a sensor box, limited to the records its payload
-    // actually holds (with its fixed parts), so that nothing later reads
-    // records past the box.
+    // The record count of a sensor box (at least kGpsFixedPayload bytes of
+    // payload, checked by the caller), limited to the records its payload
+    // actually holds, so that nothing later reads records past the box.
     bool ReadSensorCount(sTAGNODE& node) {
-        uint64_t count = 0;
-        if (node.payloadLength >= kGpsCountPayloadOffset + 2) {
-            uint8_t n[2];
-            int64_t got =
-                movie_.file.Read(node.payloadOffset + kGpsCountPayloadOffset, n, 2, &error_);
-            if (got < 0) {
-                return false;
+        uint8_t n[2];
+        if (movie_.file.Read(node.payloadOffset + kGpsCountPayloadOffset, n, 2, &error_) != 2) {
+            if (error_.empty()) {
+                error_ = std::strerror(EIO);
             }
-            if (got == 2) {
-                count = ReadBE16(n);
-            }
+            return false;
         }
-        const uint64_t room = node.payloadLength >= kGpsFixedPayload
-                                  ? (node.payloadLength - kGpsFixedPayload) / kSensorRecordSize
-                                  : 0;
+        uint64_t count = ReadBE16(n);
+        const uint64_t room = (node.payloadLength - kGpsFixedPayload) / kSensorRecordSize;
         if (count > room) {
             count = room;
         }

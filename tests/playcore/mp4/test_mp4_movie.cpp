@@ -188,6 +188,9 @@ TEST_F(Mp4Movie, MalformedStructureEndsItsLevel) {
         {"size 0 at the top runs to the end", Ftyp() + RawBox(0, "mdat", std::string(50, 'x')),
          "ftyp mdat", "-", false},
         {"zeros after the header box", Ftyp() + std::string(4096, '\0'), "ftyp", "-", false},
+        {"sensor box shorter than its fixed parts",
+         Ftyp() + Box("moov", mvhd) + Box("gps0", "CSODAT" + std::string(20, '0')), "ftyp moov",
+         "mvhd", false},
         {"trailing bytes shorter than a header", Ftyp() + Box("moov", mvhd) + "abc", "ftyp moov",
          "mvhd", false},
     };
