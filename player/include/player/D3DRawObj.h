@@ -31,7 +31,7 @@ protected:
     std::unique_ptr<CFrameProgram> program_;
     CGridBuffer buffer_;
     std::vector<GridVertex> vertices_;
-    std::mutex lock_;
+    mutable std::mutex lock_;
 };
 
 } // namespace player

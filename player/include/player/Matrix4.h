@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace player {
 
@@ -20,8 +21,8 @@ struct Vec3 {
 struct Matrix4 {
     std::array<float, 16> m{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; // row-major
 
-    float& at(int row, int col) { return m[static_cast<size_t>(row * 4 + col)]; }
-    float at(int row, int col) const { return m[static_cast<size_t>(row * 4 + col)]; }
+    float& at(int row, int col) { return m[static_cast<std::size_t>(row * 4 + col)]; }
+    float at(int row, int col) const { return m[static_cast<std::size_t>(row * 4 + col)]; }
     const float* data() const { return m.data(); }
 
     static Matrix4 Identity() { return Matrix4{}; }

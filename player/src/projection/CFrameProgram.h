@@ -1,0 +1,51 @@
+// The shader program every projection object draws the frame with: positions
+// transformed by one row-vector matrix, the frame sampled with clamped linear
+// filtering, YUV planes converted to RGB with BT.709 limited range.
+#pragma once
+
+#include "player/FrameTextures.h"
+#include "player/Matrix4.h"
+
+#include <memory>
+
+class QOpenGLShaderProgram;
+
+namespace player {
+
+class CFrameProgram {
+public:
+    CFrameProgram();
+    ~CFrameProgram();
+    CFrameProgram(const CFrameProgram&) = delete;
+    CFrameProgram& operator=(const CFrameProgram&) = delete;
+
+    // Compiles and links for the current context (GLSL 3.30 core or 3.00 es).
+    bool Create();
+    void Release();
+    bool IsCreated() const;
+
+    // Binds the program, the frame's planes and the samplers.
+    bool Begin(const FrameTextures& frame);
+    void SetMatrix(const Matrix4& worldViewProjection);
+    // Unbinds what Begin bound.
+    void End();
+
+private:
+    std::unique_ptr<QOpenGLShaderProgram> program_;
+    unsigned int samplers_[3] = {0, 0, 0};
+    int matrixLocation_ = -1;
+    int formatLocation_ = -1;
+};
+
+// True when the current context can run the projection shaders.
+bool CurrentContextSupportsProjection();
+
+// Sets the render states of the 3D scene for a viewWidth x viewHeight
+// viewport and clears colour, depth and stencil to opaque black, 1.0 and 0.
+void BeginScene(int viewWidth, int viewHeight);
+// Leaves depth and stencil testing off again for whoever draws next.
+void EndScene();
+// False when OpenGL reported an error since the last call (clearing them).
+bool NoGlError();
+
+} // namespace player
