@@ -2,92 +2,48 @@
 
 #include "playcore/RecordingNames.h"
 
-#include <cstdio>
-
 namespace recjson {
 namespace {
 
-std::string Time(const playcore::CalendarTime& t) {
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "{\"year\": %u, \"month\": %u, \"dayOfWeek\": %u, \"day\": %u, \"hour\": %u, "
-                  "\"minute\": %u, \"second\": %u, \"milliseconds\": %u}",
-                  t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.milliseconds);
-    return text;
-}
-
-std::string Number(long long v) {
-    return std::to_string(v);
-}
-std::string Unsigned(unsigned long long v) {
-    return std::to_string(v);
-}
-
-std::string Float(float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", static_cast<double>(v));
-    return text;
+void WriteTime(JsonWriter& json, const playcore::CalendarTime& t) {
+    json.BeginObject();
+    json.Key("year").Int(t.year);
+    json.Key("month").Int(t.month);
+    json.Key("dayOfWeek").Int(t.dayOfWeek);
+    json.Key("day").Int(t.day);
+    json.Key("hour").Int(t.hour);
+    json.Key("minute").Int(t.minute);
+    json.Key("second").Int(t.second);
+    json.Key("milliseconds").Int(t.milliseconds);
+    json.EndObject();
 }
 
 } // namespace
 
-std::string Quote(std::string_view text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                out += esc;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
-
-std::string Descriptor(const playcore::RecordingDescriptor& d) {
+void WriteDescriptor(JsonWriter& json, const playcore::RecordingDescriptor& d) {
     const std::string& name = playcore::DescriptorName(d);
-    std::string out = "{";
-    out += "\"mainPath\": " + Quote(d.mainPath);
-    out += ", \"mainName\": " + Quote(d.mainName);
-    out += ", \"rearPath\": " + Quote(d.rearPath);
-    out += ", \"rearName\": " + Quote(d.rearName);
-    out += ", \"listIndex\": " + Number(d.listIndex);
-    out += ", \"serial\": " + Number(d.serial);
-    out += ", \"group\": " + Number(d.group);
-    out += ", \"nameInitial\": " + Number(d.nameInitial);
-    out += ", \"marked\": " + Number(d.marked);
-    out += ", \"parking\": " + Number(d.parking);
-    out += ", \"resolutionCode\": " + Number(d.resolutionCode);
-    out += ", \"frameRate\": " + Float(d.frameRate);
-    out += ", \"startTime\": " + Time(d.startTime);
-    out += ", \"endTime\": " + Time(d.endTime);
-    out += ", \"mainSize\": " + Unsigned(d.mainSize);
-    out += ", \"rearSize\": " + Unsigned(d.rearSize);
-    out += ", \"trigger\": " + Number(playcore::TriggerCode(name));
-    out += ", \"label\": " + Quote(playcore::TriggerLabel(name));
-    out += "}";
-    return out;
+    json.BeginObject();
+    json.Key("mainPath").String(d.mainPath);
+    json.Key("mainName").String(d.mainName);
+    json.Key("rearPath").String(d.rearPath);
+    json.Key("rearName").String(d.rearName);
+    json.Key("listIndex").Int(d.listIndex);
+    json.Key("serial").Int(d.serial);
+    json.Key("group").Int(d.group);
+    json.Key("nameInitial").Int(d.nameInitial);
+    json.Key("marked").Int(d.marked);
+    json.Key("parking").Int(d.parking);
+    json.Key("resolutionCode").Int(d.resolutionCode);
+    json.Key("frameRate").Number(d.frameRate);
+    json.Key("startTime");
+    WriteTime(json, d.startTime);
+    json.Key("endTime");
+    WriteTime(json, d.endTime);
+    json.Key("mainSize").UInt(d.mainSize);
+    json.Key("rearSize").UInt(d.rearSize);
+    json.Key("trigger").Int(playcore::TriggerCode(name));
+    json.Key("label").String(playcore::TriggerLabel(name));
+    json.EndObject();
 }
 
 std::string DescriptorLine(const playcore::RecordingDescriptor& d) {

@@ -88,10 +88,6 @@ Row Classify(const std::string& arg) {
 const char* YesNo(bool b) {
     return b ? "yes" : "no";
 }
-const char* TrueFalse(bool b) {
-    return b ? "true" : "false";
-}
-
 } // namespace
 
 int cmd_classify(int argc, char** argv) {
@@ -111,22 +107,29 @@ int cmd_classify(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    JsonWriter out(2);
     if (json) {
-        std::printf("[");
+        out.BeginArray();
     }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const Row r = Classify(names[i]);
+    for (const std::string& name : names) {
+        const Row r = Classify(name);
         if (json) {
-            std::printf("%s\n  {\"name\": %s, \"camera\": %s, \"joined\": %s, \"main\": %s, "
-                        "\"rear\": %s, \"mainOrRear\": %s, \"recordingFile\": %s, \"folder\": %s, "
-                        "\"trigger\": %d, \"label\": %s, \"joinCount\": %d, \"stripped\": %s, "
-                        "\"base\": %s, \"verdict\": %s}",
-                        i == 0 ? "" : ",", recjson::Quote(r.arg).c_str(), TrueFalse(r.camera),
-                        TrueFalse(r.joined), TrueFalse(r.main), TrueFalse(r.rear),
-                        TrueFalse(r.mainOrRear), TrueFalse(r.recordingFile), TrueFalse(r.folder),
-                        r.trigger, recjson::Quote(r.label).c_str(), r.joinCount,
-                        recjson::Quote(r.stripped).c_str(), recjson::Quote(r.base).c_str(),
-                        recjson::Quote(r.verdict).c_str());
+            out.BeginObject();
+            out.Key("name").String(r.arg);
+            out.Key("camera").Bool(r.camera);
+            out.Key("joined").Bool(r.joined);
+            out.Key("main").Bool(r.main);
+            out.Key("rear").Bool(r.rear);
+            out.Key("mainOrRear").Bool(r.mainOrRear);
+            out.Key("recordingFile").Bool(r.recordingFile);
+            out.Key("folder").Bool(r.folder);
+            out.Key("trigger").Int(r.trigger);
+            out.Key("label").String(r.label);
+            out.Key("joinCount").Int(r.joinCount);
+            out.Key("stripped").String(r.stripped);
+            out.Key("base").String(r.base);
+            out.Key("verdict").String(r.verdict);
+            out.EndObject();
         } else {
             std::printf("%s: camera=%s joined=%s main=%s rear=%s mainOrRear=%s "
                         "recordingFile=%s folder=%s trigger=%d label=%s joinCount=%d "
@@ -138,7 +141,8 @@ int cmd_classify(int argc, char** argv) {
         }
     }
     if (json) {
-        std::printf("\n]\n");
+        out.EndArray();
+        std::printf("%s\n", out.str().c_str());
     }
     return 0;
 }

@@ -74,15 +74,15 @@ std::string BitLetters(uint32_t bits) {
     return letters;
 }
 
-void PrintList(const char* key, const RecordingList& list, bool json, bool last) {
-    if (json) {
-        std::printf("  \"%s\": [", key);
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            std::printf("%s\n    %s", i == 0 ? "" : ",", recjson::Descriptor(list[i]).c_str());
-        }
-        std::printf("%s]%s\n", list.empty() ? "" : "\n  ", last ? "" : ",");
-        return;
+void WriteList(JsonWriter& json, const char* key, const RecordingList& list) {
+    json.Key(key).BeginArray();
+    for (const RecordingDescriptor& d : list) {
+        recjson::WriteDescriptor(json, d);
     }
+    json.EndArray();
+}
+
+void PrintList(const char* key, const RecordingList& list) {
     std::printf("%s (%zu):\n", key, list.size());
     for (const RecordingDescriptor& d : list) {
         std::printf("  %s\n", recjson::DescriptorLine(d).c_str());
@@ -167,19 +167,25 @@ int cmd_scan(int argc, char** argv) {
                                                          : "file";
 
     if (json) {
-        std::printf("{\n  \"kind\": \"%s\",\n  \"path\": %s,\n  \"cameraVersion\": %s,\n"
-                    "  \"tree\": [",
-                    kindWord, recjson::Quote(path).c_str(),
-                    recjson::Quote(window.source.CameraVersion()).c_str());
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            std::printf("%s\n    {\"name\": %s, \"depth\": %d, \"bits\": %u, \"path\": %s}",
-                        i == 0 ? "" : ",", recjson::Quote(rows[i].name).c_str(), rows[i].depth,
-                        rows[i].bits, recjson::Quote(rows[i].path).c_str());
+        JsonWriter out(2);
+        out.BeginObject();
+        out.Key("kind").String(kindWord);
+        out.Key("path").String(path);
+        out.Key("cameraVersion").String(window.source.CameraVersion());
+        out.Key("tree").BeginArray();
+        for (const TreeRow& r : rows) {
+            out.BeginObject();
+            out.Key("name").String(r.name);
+            out.Key("depth").Int(r.depth);
+            out.Key("bits").UInt(r.bits);
+            out.Key("path").String(r.path);
+            out.EndObject();
         }
-        std::printf("%s],\n", rows.empty() ? "" : "\n  ");
-        PrintList("shown", shown, true, false);
-        PrintList("collected", collected, true, true);
-        std::printf("}\n");
+        out.EndArray();
+        WriteList(out, "shown", shown);
+        WriteList(out, "collected", collected);
+        out.EndObject();
+        std::printf("%s\n", out.str().c_str());
         return 0;
     }
     std::printf("source: %s %s\n", kindWord, path.c_str());
@@ -192,7 +198,7 @@ int cmd_scan(int argc, char** argv) {
         std::printf("  %*s%s  depth=%d bits=0x%02x%s%s\n", r.depth * 2, "", r.name.c_str(), r.depth,
                     r.bits, r.bits != 0 ? " " : "", BitLetters(r.bits).c_str());
     }
-    PrintList("shown", shown, false, false);
-    PrintList("collected", collected, false, true);
+    PrintList("shown", shown);
+    PrintList("collected", collected);
     return 0;
 }
