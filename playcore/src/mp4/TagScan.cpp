@@ -168,29 +168,36 @@ bool Feed(TagDescriptor& t, uint8_t b) {
 }
 
 // Calls the tag's decoder on the 1 MiB after a match ending at `matchEnd`
-// (the offset just past the match). Returns false when the window cannot be
-// mapped; `result` receives the decoder's value (0 without a decoder).
-bool CallAfterMatch(const MappedFile& file, TagDescriptor& t, uint64_t matchEnd, int* result,
-                    std::string* error) {
+// (the offset just past the match). When the search window already holds
+// those bytes the view points into it; otherwise a window of its own is
+// mapped. Returns false when that window cannot be mapped; `result` receives
+// the decoder's value (0 without a decoder).
+bool CallAfterMatch(const MappedFile& file, TagDescriptor& t, uint64_t matchEnd,
+                    const MappedWindow& search, int* result, std::string* error) {
     *result = 0;
     if (!t.decoder) {
         return true;
     }
+    static const uint8_t kNothing = 0;
     ScanView view;
     view.offset = matchEnd;
-    MappedWindow w;
-    if (matchEnd < file.size()) {
-        w = file.Map(matchEnd, kDecoderWindow);
-        if (!w.ok()) {
-            *error = w.error();
-            return false;
+    view.data = &kNothing;
+    const uint64_t want =
+        matchEnd < file.size() ? std::min<uint64_t>(kDecoderWindow, file.size() - matchEnd) : 0;
+    MappedWindow own;
+    if (want > 0) {
+        const uint64_t searchEnd = search.offset() + search.size();
+        if (matchEnd >= search.offset() && matchEnd + want <= searchEnd) {
+            view.data = search.data() + (matchEnd - search.offset());
+        } else {
+            own = file.Map(matchEnd, want);
+            if (!own.ok()) {
+                *error = own.error();
+                return false;
+            }
+            view.data = own.data();
         }
-        view.data = w.data();
-        view.size = w.size();
-    } else {
-        static const uint8_t kNothing = 0;
-        view.data = &kNothing;
-        view.size = 0;
+        view.size = static_cast<std::size_t>(want);
     }
     *result = t.decoder(view);
     return true;
@@ -231,7 +238,7 @@ ScanResult ByteSearch(MappedFile& file, TagDescriptor& first, TagDescriptor* sec
                 if (Feed(first, b)) {
                     int value = 0;
                     std::string error;
-                    if (!CallAfterMatch(file, first, at + 1, &value, &error)) {
+                    if (!CallAfterMatch(file, first, at + 1, w, &value, &error)) {
                         return Result(ScanStatus::Failed, error);
                     }
                     firstMet = true;
@@ -240,7 +247,7 @@ ScanResult ByteSearch(MappedFile& file, TagDescriptor& first, TagDescriptor* sec
             } else if (Feed(main, b)) {
                 int value = 0;
                 std::string error;
-                if (!CallAfterMatch(file, main, at + 1, &value, &error)) {
+                if (!CallAfterMatch(file, main, at + 1, w, &value, &error)) {
                     return Result(ScanStatus::Failed, error);
                 }
                 if (value != -1) {

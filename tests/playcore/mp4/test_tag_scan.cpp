@@ -241,29 +241,35 @@ TEST_F(TagScan, ByteSearchSkipsMdatContents) {
 }
 
 TEST_F(TagScan, ByteSearchMatchesAcrossWindowBoundaries) {
-    // The pattern straddles the first 32 MiB window's end.
-    path_ = dir_ / "big.bin";
-    {
-        std::ofstream out(path_, std::ios::binary);
-        out << Ftyp();
+    // The pattern straddles the first 32 MiB window's end, or ends inside it
+    // with its decoder's bytes reaching past it.
+    for (uint64_t at : {playcore::kSearchWindow - 2, playcore::kSearchWindow - 100}) {
+        path_ = dir_ / ("big" + std::to_string(at) + ".bin");
+        {
+            std::ofstream out(path_, std::ios::binary);
+            out << Ftyp();
+        }
+        std::filesystem::resize_file(path_, playcore::kSearchWindow + 4096);
+        {
+            std::fstream io(path_, std::ios::binary | std::ios::in | std::ios::out);
+            io.seekp(static_cast<std::streamoff>(at));
+            io << "stsz" << U32(0) << U32(0) << U32(99);
+        }
+        ASSERT_TRUE(file_.Open(path_.string()));
+        uint32_t count = 0;
+        uint64_t viewAt = 0;
+        std::size_t viewSize = 0;
+        TagDescriptor stsz("stsz", [&](const ScanView& v) {
+            count = playcore::ReadBE32(v.data + 8);
+            viewAt = v.offset;
+            viewSize = v.size;
+            return 0;
+        });
+        EXPECT_EQ(ByteSearch(file_, stsz).status, ScanStatus::Hit) << at;
+        EXPECT_EQ(count, 99u) << at;
+        EXPECT_EQ(viewAt, at + 4) << at;
+        EXPECT_EQ(viewSize, playcore::kSearchWindow + 4096 - (at + 4)) << at;
     }
-    std::filesystem::resize_file(path_, playcore::kSearchWindow + 4096);
-    {
-        std::fstream io(path_, std::ios::binary | std::ios::in | std::ios::out);
-        io.seekp(static_cast<std::streamoff>(playcore::kSearchWindow - 2));
-        io << "stsz" << U32(0) << U32(0) << U32(99);
-    }
-    ASSERT_TRUE(file_.Open(path_.string()));
-    uint32_t count = 0;
-    uint64_t at = 0;
-    TagDescriptor stsz("stsz", [&](const ScanView& v) {
-        count = playcore::ReadBE32(v.data + 8);
-        at = v.offset;
-        return 0;
-    });
-    EXPECT_EQ(ByteSearch(file_, stsz).status, ScanStatus::Hit);
-    EXPECT_EQ(count, 99u);
-    EXPECT_EQ(at, playcore::kSearchWindow + 2);
 }
 
 TEST_F(TagScan, AWindowThatCannotBeMappedFailsWithTheSystemText) {
