@@ -6,7 +6,9 @@
 #include "playcore/ByteOrder.h"
 
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <sys/vfs.h>
 
 namespace playcore {
 
@@ -500,6 +502,17 @@ bool MergeInto(sMULTIMOVIE& job, std::unique_ptr<sMP4MOVIE>& first,
     return true;
 }
 
+// Whether the folder that will hold `path` is on a FAT file system, whose
+// files stay below 4 GiB (the cards are often FAT32).
+bool OnFat32(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    struct statfs fs {};
+    if (::statfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) {
+        return false;
+    }
+    return fs.f_type == 0x4d44; // MSDOS_SUPER_MAGIC
+}
+
 // Prepares one output: moves the first file's offsets when its media data
 // lands elsewhere in the output (a header that grew in front of it), then
 // writes the tree into a temporary file.
@@ -517,6 +530,14 @@ bool WriteOne(sMP4MOVIE& movie, const std::string& outPath, AtomicOutputFile& ou
         if (!ShiftChunkOffsets(movie, delta, error)) {
             return false;
         }
+    }
+    uint64_t outputSize = 0;
+    for (const sTAGNODE& top : movie.root.children) {
+        outputSize += OutputBoxSize(top, SensorBoxRule::Joined);
+    }
+    if (outputSize > kMaxU32 && OnFat32(outPath)) {
+        *error = "the joined file would be 4 GiB or larger, which FAT32 cannot hold: " + outPath;
+        return false;
     }
     if (!out.Open(outPath)) {
         *error = out.error();
