@@ -9,6 +9,25 @@
 
 namespace playcore::detail {
 
+// Reads small pieces of a file through one window that is kept mapped while
+// the reads stay inside it: the tree parse reads every header and small
+// payload of a region from a single 64 KiB - 1 window instead of mapping each.
+// A read larger than the window gets a mapping of its own.
+class WindowReader {
+public:
+    WindowReader(const MappedFile& file, uint64_t window) : file_(file), window_(window) {}
+    // Copies up to `length` bytes at `offset` (clipped to the end of the
+    // file); returns the number copied, or -1 with `error` set when a window
+    // cannot be mapped.
+    int64_t Read(uint64_t offset, void* out, uint64_t length, std::string* error);
+    const MappedFile& file() const { return file_; }
+
+private:
+    const MappedFile& file_;
+    uint64_t window_;
+    MappedWindow mapped_;
+};
+
 struct BoxHeader {
     uint64_t size = 0;       // whole box, header included
     uint32_t type = 0;       // four characters, first one highest
@@ -29,6 +48,9 @@ enum class HeaderRead {
 // means "to the end of the region" only when `sizeZeroToEnd` is set (top
 // level); otherwise it is not a box. A 64-bit size is read when the 32-bit
 // size is 1.
+HeaderRead ReadBoxHeader(WindowReader& reader, uint64_t offset, uint64_t end, bool sizeZeroToEnd,
+                         BoxHeader* header, std::string* error);
+// The same through 8-byte windows of its own (the scans' header window).
 HeaderRead ReadBoxHeader(const MappedFile& file, uint64_t offset, uint64_t end, bool sizeZeroToEnd,
                          BoxHeader* header, std::string* error);
 

@@ -5,6 +5,7 @@
 #include "playcore/ByteOrder.h"
 #include "playcore/KnownBoxTypes.h"
 #include "playcore/SensorRecordTime.h"
+#include "playcore/TagScan.h"
 
 #include <cstring>
 #include <new>
@@ -23,7 +24,7 @@ constexpr uint64_t kGpsFixedPayload = 40;         // "CSODAT", header, N, "CSOEN
 
 class TreeParser {
 public:
-    explicit TreeParser(sMP4MOVIE& movie) : movie_(movie) {}
+    explicit TreeParser(sMP4MOVIE& movie) : movie_(movie), reader_(movie.file, kBoxHeaderWindow) {}
 
     bool ParseLevel(sTAGNODE& parent, bool topLevel) {
         uint64_t offset = parent.payloadOffset;
@@ -31,7 +32,7 @@ public:
         bool endedEarly = false;
         while (offset < end) {
             BoxHeader h;
-            HeaderRead read = ReadBoxHeader(movie_.file, offset, end, topLevel, &h, &error_);
+            HeaderRead read = ReadBoxHeader(reader_, offset, end, topLevel, &h, &error_);
             if (read == HeaderRead::MapFailed) {
                 return false;
             }
@@ -87,7 +88,7 @@ private:
         }
         if (node.depth + 1 < kMaxBoxDepth && node.payloadLength >= 8) {
             uint8_t first[8];
-            int64_t got = movie_.file.Read(node.payloadOffset, first, 8, &error_);
+            int64_t got = reader_.Read(node.payloadOffset, first, 8, &error_);
             if (got < 0) {
                 return false;
             }
@@ -117,7 +118,7 @@ private:
             return false;
         }
         int64_t got =
-            movie_.file.Read(node.payloadOffset, node.payload.data(), node.payloadLength, &error_);
+            reader_.Read(node.payloadOffset, node.payload.data(), node.payloadLength, &error_);
         if (got < 0 || static_cast<uint64_t>(got) != node.payloadLength) {
             if (got >= 0) {
                 error_ = std::strerror(EIO);
@@ -133,7 +134,7 @@ private:
     // actually holds, so that nothing later reads records past the box.
     bool ReadSensorCount(sTAGNODE& node) {
         uint8_t n[2];
-        if (movie_.file.Read(node.payloadOffset + kGpsCountPayloadOffset, n, 2, &error_) != 2) {
+        if (reader_.Read(node.payloadOffset + kGpsCountPayloadOffset, n, 2, &error_) != 2) {
             if (error_.empty()) {
                 error_ = std::strerror(EIO);
             }
@@ -152,6 +153,7 @@ private:
     }
 
     sMP4MOVIE& movie_;
+    detail::WindowReader reader_;
     std::string error_;
 };
 
