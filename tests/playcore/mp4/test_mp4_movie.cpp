@@ -222,6 +222,23 @@ TEST_F(Mp4Movie, LargeBoxHeadersGiveThePayloadAfterThem) {
     EXPECT_EQ(std::string(free.payload.begin(), free.payload.end()), "abcdefgh");
 }
 
+TEST_F(Mp4Movie, LeafLargerThanTheParseWindowIsCopiedWhole) {
+    MovieParts m;
+    m.frames = 20000; // an "stsz" of 80 012 payload bytes
+    const std::string bytes = Movie(m);
+    auto movie = Open(bytes);
+    ASSERT_TRUE(movie);
+    ASSERT_EQ(movie->lists.stsz.size(), 1u);
+    const sTAGNODE& stsz = *movie->lists.stsz[0];
+    ASSERT_EQ(stsz.copiedLength, 80012u);
+    EXPECT_EQ(std::string(stsz.payload.begin(), stsz.payload.end()),
+              bytes.substr(stsz.payloadOffset, stsz.payloadLength));
+    EXPECT_EQ(playcore::GetFrameCount(*movie), 20000);
+    // The boxes after it are read too.
+    EXPECT_EQ(movie->lists.stco.size(), 1u);
+    EXPECT_EQ(movie->lists.gps0.size(), 1u);
+}
+
 TEST_F(Mp4Movie, DeepNestingIsBounded) {
     std::string inner = Mvhd(1000, 1000);
     for (int i = 0; i < 400; ++i) {
