@@ -355,7 +355,9 @@ HResult CPlayer::StartAt(int64_t position, bool pullOnFree) {
     seekWaitSerial_ = s;
     seekTime_ = position;
     presenter->SetPullOnFree(pullOnFree);
-    presenter->OnClockStart(position); // flushes what belongs to the old position
+    // What the presenter holds belongs to the old position.
+    presenter->ProcessMessage(EVRCustomPresenter::MsgFlush);
+    presenter->OnClockStart(position);
     clock_->Start();
     if (audioOutput_) {
         audioOutput_->SetPlaying(rate_ == 1.0f);

@@ -106,7 +106,8 @@ HResult VideoMixer::ProcessOutput(VideoSample* sample, bool repaint) {
                 endPending_ = false;
                 notifyEnd = true;
             }
-        } else if (repaint && hasLast_) {
+        } else if (repaint && hasLast_ && lastSerial_ == serial_) {
+            // (After a flush the last picture belongs to the old position.)
             if (av_frame_ref(sample->frame, last_) < 0) {
                 return kFail;
             }
