@@ -348,6 +348,64 @@ TEST_F(CsvExportFiles, SizesAndRearFilesThatAreNotMovies) {
                          "-,29.1fps,0MB,4MB\r\n");
 }
 
+uint32_t Be32(const std::string& b, std::size_t at) {
+    return (uint32_t{static_cast<uint8_t>(b[at])} << 24) |
+           (uint32_t{static_cast<uint8_t>(b[at + 1])} << 16) |
+           (uint32_t{static_cast<uint8_t>(b[at + 2])} << 8) | static_cast<uint8_t>(b[at + 3]);
+}
+void PutBe32(std::string& b, std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<char>(v >> (24 - 8 * i));
+    }
+}
+// Offset of the first box of `type` among the boxes in [from, to), or npos.
+std::size_t FindBox(const std::string& b, std::size_t from, std::size_t to, const char* type) {
+    while (from + 8 <= to) {
+        const uint32_t size = Be32(b, from);
+        if (b.compare(from + 4, 4, type) == 0) {
+            return from;
+        }
+        if (size < 8) {
+            break;
+        }
+        from += size;
+    }
+    return std::string::npos;
+}
+
+TEST_F(CsvExportFiles, RearWidthFromAVersion1TrackHeader) {
+    // The 1280-wide rear file with its first track header rewritten in the
+    // 64-bit-time form (version 1), which moves the width 12 bytes on.
+    std::string b = ReadFileBytes(In("001_093000A_R.MP4"));
+    const std::size_t moov = FindBox(b, 0, b.size(), "moov");
+    ASSERT_NE(moov, std::string::npos);
+    const std::size_t trak = FindBox(b, moov + 8, moov + Be32(b, moov), "trak");
+    ASSERT_NE(trak, std::string::npos);
+    const std::size_t tkhd = FindBox(b, trak + 8, trak + Be32(b, trak), "tkhd");
+    ASSERT_NE(tkhd, std::string::npos);
+    ASSERT_EQ(b[tkhd + 8], 0);
+    ASSERT_EQ(FindBox(b, 0, b.size(), "mdat") < moov, true); // no chunk offset moves
+    const std::string v0 = b.substr(tkhd + 8, Be32(b, tkhd) - 8);
+    std::string v1;
+    v1 += '\1';
+    v1 += v0.substr(1, 3);                         // flags
+    v1 += std::string(4, '\0') + v0.substr(4, 4);  // creation time
+    v1 += std::string(4, '\0') + v0.substr(8, 4);  // modification time
+    v1 += v0.substr(12, 8);                        // track id, reserved
+    v1 += std::string(4, '\0') + v0.substr(20, 4); // duration
+    v1 += v0.substr(24);                           // the rest, width at 88
+    b.replace(tkhd + 8, v0.size(), v1);
+    for (std::size_t box : {moov, trak, tkhd}) {
+        PutBe32(b, box, Be32(b, box) + 12);
+    }
+    TempDir out;
+    WriteFileBytes(out / "001_093000A_R.MP4", b);
+    const RecordingDescriptor d =
+        Descriptor(In("001_093000A_M.MP4"), (out / "001_093000A_R.MP4").string());
+    EXPECT_EQ(CsvRow(d), "001_093000A_M.MP4,001_093000A_R.MP4,2024/05/17,09:30:00,00:00:01,常時,"
+                         "HD,29.1fps,0MB,0MB\r\n");
+}
+
 TEST_F(CsvExportFiles, WritesTheLocaleCharacterSet) {
     TempDir out;
     const CsvExportResult r =
