@@ -4,6 +4,7 @@
 // shows; that is compared with the point the mode's mapping predicts for the
 // pixel. A ring-and-sector chart is drawn too and saved with the numeric
 // renders under <build>/artifacts/projection/ for a person to look at.
+#include "player/D3DRawObj1.h"
 #include "player/DisplayMode.h"
 #include "player/FrameTextures.h"
 #include "player/OffscreenView.h"
@@ -351,6 +352,29 @@ TEST_F(ProjectionDrawing, ModeNoneDrawsNothingAndDisabledModelFails) {
     scene_.Model().setMode(ModeNone);
     EXPECT_FALSE(scene_.Model().draw(kWidth, kHeight));
     EXPECT_EQ(view_->Grab().pixelColor(10, 10), QColor(Qt::red));
+}
+
+TEST_F(ProjectionDrawing, UnwrapGridOfTheConversionIsEquirectangular) {
+    ASSERT_TRUE(view_->MakeCurrent());
+    ASSERT_TRUE(upload_.UploadRgba(coordinates_.constBits(), coordinates_.width(),
+                                   coordinates_.height(),
+                                   static_cast<int>(coordinates_.bytesPerLine())));
+    D3DRawObj1 unwrap;
+    ASSERT_TRUE(unwrap.BuildGeometry(kWidth, kHeight));
+    ASSERT_TRUE(unwrap.Draw(upload_.Textures()));
+    const QImage img = view_->Grab();
+    unwrap.ReleaseResources();
+    Save(img, "unwrap_coordinates");
+    int n = 0;
+    const double worst = Compare(
+        img,
+        [](double xn, double yn) -> std::optional<TexCoord> {
+            const double k = (xn + 1) / 2 * kUnwrapColumns, j = (1 - yn) / 2 * kUnwrapRows;
+            return UnwrapTexCoord(k, j);
+        },
+        &n);
+    EXPECT_GT(n, 200);
+    EXPECT_LT(worst, 0.012);
 }
 
 TEST_F(ProjectionDrawing, YuvPlanesAreConvertedWithBt709LimitedRange) {
