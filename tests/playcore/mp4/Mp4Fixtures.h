@@ -130,7 +130,9 @@ inline std::string Gps0(const std::vector<std::string>& records, int declaredCou
 }
 
 using SttsTable = std::vector<std::pair<uint32_t, uint32_t>>;
-inline SttsTable ThirtyFrames() { return SttsTable(1, {30, 33333}); }
+inline SttsTable ThirtyFrames() {
+    return SttsTable(1, {30, 33333});
+}
 
 struct MovieParts {
     SttsTable stts = ThirtyFrames();
