@@ -42,10 +42,17 @@ struct SensorEvent {
     int status = -1;          // 0..255: record byte 78 (status letter); -1 = ordinary
 };
 
-// How the sensor records describe the drive. Ordinary records: GPS 'A',
-// latitude/longitude moving along a route at the record's speed, date and
-// time = start + k / 10 s (whole seconds), acceleration near (0, 0, 1) G,
-// axis byte '0', bytes 72 and 74 '0', status byte 'M', flag byte '$'.
+// How the sensor records describe the drive. Record k as text, by offset:
+//   0 "$GPS," (byte 0 is the previous record's flag byte: '$', nibbles 2 and 4)
+//   5 'A' (or 'V': position "0000.0000" / "00000.0000", speed "0000")
+//   6 |latitude| ddmm.mmmm, 15 sign byte, 16 |longitude| dddmm.mmmm, 26 sign byte
+//     (a negative coordinate always writes a zero sign byte)
+//   27 speed km/h "%04d", 31 YYMMDDhhmmss = start + k / 10 whole seconds
+//   43 ',', 44 "***" or the correction "%+03d", 47 ",hhh.h,000" (heading)
+//   57/62/67 three accelerations "%+05d" milli-G (X lateral, Y longitudinal,
+//     Z vertical near +1000), 72 '0' or 'D', 73 axis '0'/'X'/'Y'/'Z',
+//   74 '0' or 'D', 75 "000", 78 status byte ('M').
+// The route moves at the recorded speed; a parked vehicle (cruiseKmh 0) stays.
 struct SensorOptions {
     double startLatitude = 35.681236;   // signed degrees of the first fix
     double startLongitude = 139.767125; // signed degrees
@@ -140,9 +147,12 @@ struct CardOptions {
 };
 
 // Writes the card, appending the paths of every file written to `files` (main
-// files before their rear partners, in time order). Trigger-specific sensor
-// events: G and S recordings carry an axis impact one third in, M a flag
-// code 5, P a flag code 7; P and S records have status 'R'.
+// files before their rear partners, in time order). Main files have audio
+// when `audio` is set; rear files never do. Both files of a pair carry the
+// same sensor records. Trigger-specific sensor events, one third into the
+// recording: G an 'X' impact, S a 'Z' impact, M flag code 5, P flag code 7;
+// P and S recordings are parked (speed 0, position where the drive had got
+// to) with status byte 'R'. Seed of recording i: seed * 7919 + i.
 bool WriteCard(const std::string& dir, const CardOptions& options, std::vector<std::string>* files,
                std::string* error);
 
@@ -181,7 +191,7 @@ struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
 };
 // The white box in the middle of every frame that holds the frame code (a row
-// of 25 black/white cells of about width / 48 pixels each, with two white
+// of 25 black/white cells of about width / 50 pixels each (at least 2), with two white
 // cells of quiet space on either side: guard B W, 16 index bits MSB first, 4
 // check bits, guard W B B) and the index as digits below it; the same layout
 // for both cameras.
