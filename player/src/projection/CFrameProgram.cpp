@@ -21,31 +21,30 @@ void main() {
 }
 )";
 
-// uFormat: 0 RGBA, 1 planar Y/U/V, 2 Y + interleaved UV.
+// One variant per frame format (FORMAT 0 RGBA, 1 planar Y/U/V, 2 Y +
+// interleaved UV), so that no fragment pays for a branch on the format.
 const char* const kFragmentBody = R"(
 in vec2 vTexCoord;
 out vec4 fragColor;
-uniform int uFormat;
 uniform sampler2D uPlane0;
 uniform sampler2D uPlane1;
 uniform sampler2D uPlane2;
 void main() {
-    if (uFormat == 0) {
-        fragColor = vec4(texture(uPlane0, vTexCoord).rgb, 1.0);
-        return;
-    }
+#if FORMAT == 0
+    fragColor = vec4(texture(uPlane0, vTexCoord).rgb, 1.0);
+#else
     float y = texture(uPlane0, vTexCoord).r;
-    vec2 c;
-    if (uFormat == 1) {
-        c = vec2(texture(uPlane1, vTexCoord).r, texture(uPlane2, vTexCoord).r);
-    } else {
-        c = texture(uPlane1, vTexCoord).rg;
-    }
+#if FORMAT == 1
+    vec2 c = vec2(texture(uPlane1, vTexCoord).r, texture(uPlane2, vTexCoord).r);
+#else
+    vec2 c = texture(uPlane1, vTexCoord).rg;
+#endif
     // BT.709, limited range: luma 16..235, chroma 16..240.
     y = (y - 16.0 / 255.0) * (255.0 / 219.0);
     c = (c - 128.0 / 255.0) * (255.0 / 224.0);
     vec3 rgb = vec3(y + 1.5748 * c.y, y - 0.1873 * c.x - 0.4681 * c.y, y + 1.8556 * c.x);
     fragColor = vec4(clamp(rgb, 0.0, 1.0), 1.0);
+#endif
 }
 )";
 
@@ -84,23 +83,26 @@ bool CFrameProgram::Create() {
     if (gl == nullptr || !CurrentContextSupportsProjection()) {
         return false;
     }
-    auto program = std::make_unique<QOpenGLShaderProgram>();
-    if (!program->addShaderFromSourceCode(QOpenGLShader::Vertex,
-                                          Header(false) + QByteArray(kVertexBody)) ||
-        !program->addShaderFromSourceCode(QOpenGLShader::Fragment,
-                                          Header(true) + QByteArray(kFragmentBody)) ||
-        !program->link()) {
-        std::fprintf(stderr, "projection shader: %s\n", qPrintable(program->log()));
-        return false;
+    for (int f = 0; f < kFormats; ++f) {
+        auto program = std::make_unique<QOpenGLShaderProgram>();
+        const QByteArray define = "#define FORMAT " + QByteArray::number(f) + "\n";
+        if (!program->addShaderFromSourceCode(QOpenGLShader::Vertex,
+                                              Header(false) + QByteArray(kVertexBody)) ||
+            !program->addShaderFromSourceCode(QOpenGLShader::Fragment,
+                                              Header(true) + define + QByteArray(kFragmentBody)) ||
+            !program->link()) {
+            std::fprintf(stderr, "projection shader: %s\n", qPrintable(program->log()));
+            Release();
+            return false;
+        }
+        matrixLocations_[f] = program->uniformLocation("uMatrix");
+        program->bind();
+        program->setUniformValue("uPlane0", 0);
+        program->setUniformValue("uPlane1", 1);
+        program->setUniformValue("uPlane2", 2);
+        program->release();
+        programs_[f] = std::move(program);
     }
-    program_ = std::move(program);
-    matrixLocation_ = program_->uniformLocation("uMatrix");
-    formatLocation_ = program_->uniformLocation("uFormat");
-    program_->bind();
-    program_->setUniformValue("uPlane0", 0);
-    program_->setUniformValue("uPlane1", 1);
-    program_->setUniformValue("uPlane2", 2);
-    program_->release();
     gl->glGenSamplers(3, samplers_);
     for (unsigned int s : samplers_) {
         gl->glSamplerParameteri(s, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -117,19 +119,19 @@ void CFrameProgram::Release() {
         gl->glDeleteSamplers(3, samplers_);
     }
     samplers_[0] = samplers_[1] = samplers_[2] = 0;
-    program_.reset(); // Qt defers the deletion when no context is current
+    for (auto& p : programs_) {
+        p.reset(); // Qt defers the deletion when no context is current
+    }
+    bound_ = nullptr;
 }
 
 bool CFrameProgram::IsCreated() const {
-    return program_ != nullptr;
+    return programs_[0] && programs_[1] && programs_[2];
 }
 
 bool CFrameProgram::Begin(const FrameTextures& frame) {
     QOpenGLExtraFunctions* gl = Gl();
-    if (gl == nullptr || program_ == nullptr || !frame.Valid()) {
-        return false;
-    }
-    if (!program_->bind()) {
+    if (gl == nullptr || !IsCreated() || !frame.Valid()) {
         return false;
     }
     int format = 0;
@@ -146,7 +148,11 @@ bool CFrameProgram::Begin(const FrameTextures& frame) {
         planes = 2;
         break;
     }
-    gl->glUniform1i(formatLocation_, format);
+    if (!programs_[format]->bind()) {
+        return false;
+    }
+    bound_ = programs_[format].get();
+    boundMatrix_ = matrixLocations_[format];
     for (int i = 0; i < 3; ++i) {
         gl->glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + i));
         // Unused units get the first plane so that no sampler reads an unbound unit.
@@ -159,8 +165,8 @@ bool CFrameProgram::Begin(const FrameTextures& frame) {
 
 void CFrameProgram::SetMatrix(const Matrix4& m) {
     QOpenGLExtraFunctions* gl = Gl();
-    if (gl != nullptr) {
-        gl->glUniformMatrix4fv(matrixLocation_, 1, GL_FALSE, m.data());
+    if (gl != nullptr && bound_ != nullptr) {
+        gl->glUniformMatrix4fv(boundMatrix_, 1, GL_FALSE, m.data());
     }
 }
 
@@ -174,8 +180,9 @@ void CFrameProgram::End() {
         gl->glBindTexture(GL_TEXTURE_2D, 0);
         gl->glBindSampler(static_cast<GLuint>(i), 0);
     }
-    if (program_ != nullptr) {
-        program_->release();
+    if (bound_ != nullptr) {
+        bound_->release();
+        bound_ = nullptr;
     }
 }
 

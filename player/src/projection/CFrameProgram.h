@@ -31,10 +31,12 @@ public:
     void End();
 
 private:
-    std::unique_ptr<QOpenGLShaderProgram> program_;
+    static constexpr int kFormats = 3; // RGBA, planar YUV, NV12
+    std::unique_ptr<QOpenGLShaderProgram> programs_[kFormats];
+    int matrixLocations_[kFormats] = {-1, -1, -1};
     unsigned int samplers_[3] = {0, 0, 0};
-    int matrixLocation_ = -1;
-    int formatLocation_ = -1;
+    QOpenGLShaderProgram* bound_ = nullptr;
+    int boundMatrix_ = -1;
 };
 
 // True when the current context can run the projection shaders.
