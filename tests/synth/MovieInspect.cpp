@@ -81,8 +81,10 @@ std::vector<TrackFacts> Tracks(const std::string& b) {
             t.handler = b.substr(hdlr->offset + 8 + 8, 4);
         }
         if (const Box* minf = Find(md, "minf")) {
-            if (const Box* stbl = Find(Inside(b, *minf), "stbl")) {
-                if (const Box* stts = Find(Inside(b, *stbl), "stts")) {
+            const auto mi = Inside(b, *minf);
+            if (const Box* stbl = Find(mi, "stbl")) {
+                const auto st = Inside(b, *stbl);
+                if (const Box* stts = Find(st, "stts")) {
                     const uint32_t n = Be32(b, stts->offset + 12);
                     for (uint32_t i = 0; i < n; ++i) {
                         t.stts.emplace_back(Be32(b, stts->offset + 16 + 8 * i),

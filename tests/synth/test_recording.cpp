@@ -275,6 +275,31 @@ TEST(Recording, NoSensorBoxAndPowerCutModes) {
     EXPECT_EQ(d.frames, synth::FrameCount(o));
 }
 
+TEST(Recording, SensorBoxBeforeMdatKeepsTheMoviePlayable) {
+    testsupport::TempDir dir;
+    for (const bool fastStart : {false, true}) {
+        SCOPED_TRACE(fastStart);
+        synth::RecordingOptions o = Small(synth::Camera::Main, 96, 96);
+        o.gps0BeforeMdat = true;
+        o.fastStart = fastStart;
+        const std::string path = Write(dir, "b.MP4", o);
+        const std::string bytes = testsupport::ReadFileBytes(path);
+        const auto boxes = TopLevelBoxes(bytes);
+        EXPECT_EQ(Types(boxes),
+                  fastStart ? (std::vector<std::string>{"ftyp", "moov", "free", "gps0", "mdat"})
+                            : (std::vector<std::string>{"ftyp", "gps0", "mdat", "moov"}));
+        EXPECT_EQ(bytes.substr(bytes.size() - 85).find("CSOEND"), std::string::npos);
+        // The chunk offsets moved with the media data: every frame still decodes.
+        const auto d = synthtest::DecodeAll(path);
+        EXPECT_EQ(d.error, "");
+        ASSERT_EQ(d.frames, synth::FrameCount(o));
+        for (int i = 0; i < d.frames; ++i) {
+            ASSERT_EQ(d.codes[static_cast<size_t>(i)], i);
+        }
+        EXPECT_GT(d.audioPackets, 0);
+    }
+}
+
 TEST(Recording, BadRequestsFailCleanly) {
     testsupport::TempDir dir;
     std::string error;

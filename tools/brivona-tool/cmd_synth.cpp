@@ -34,6 +34,7 @@ const char kUsage[] =
     "  --incomplete        sensor box cut short, no CSOEND trailer (power cut)\n"
     "  --bframes           B-frames\n"
     "  --faststart         moov before mdat\n"
+    "  --gps0-before-mdat  sensor box in front of mdat (not at the end)\n"
     "  --event T:AXIS:G[:FLAG]  sensor event at T s on axis X|Y|Z|- with peak G;\n"
     "                      FLAG is 5 or 7 (flag code), 0xNN (flag byte) or a status letter\n"
     "  --invalid-every N   every N-th fix invalid ('V')\n"
@@ -180,6 +181,8 @@ int cmd_synth(int argc, char** argv) {
             ro.bframes = true;
         } else if (a == "--faststart") {
             ro.fastStart = true;
+        } else if (a == "--gps0-before-mdat") {
+            ro.gps0BeforeMdat = true;
         } else if (a == "--negative") {
             ro.sensor.startLatitude = -34.603722;
             ro.sensor.startLongitude = -58.381592;

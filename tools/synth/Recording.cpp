@@ -372,7 +372,7 @@ bool FoldFreeIntoFtyp(const std::string& path, std::string* error) {
     return ok;
 }
 
-bool AppendSensorBox(const std::string& path, const RecordingOptions& o, std::string* error) {
+std::string SensorBoxBytes(const RecordingOptions& o) {
     std::string box = MakeGps0Box(o);
     if (!o.trailer) {
         // Power cut: the header promises every record, but the writing stopped
@@ -380,6 +380,116 @@ bool AppendSensorBox(const std::string& path, const RecordingOptions& o, std::st
         const size_t n = static_cast<size_t>(RecordCount(o));
         box.resize(42 + (n / 2) * 79 + (n > 0 ? 37 : 0));
     }
+    return box;
+}
+
+void PutBigEndian32(std::string& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + static_cast<size_t>(i)] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
+    }
+}
+
+uint32_t At32(const std::string& b, size_t at) {
+    return BigEndian32(reinterpret_cast<const unsigned char*>(b.data()) + at);
+}
+
+// Adds `delta` to every chunk offset (stco / co64) inside [begin, end) that
+// points at or after `from`.
+void ShiftChunkOffsets(std::string& b, size_t begin, size_t end, uint64_t from, uint32_t delta) {
+    for (size_t o = begin; o + 8 <= end;) {
+        const size_t size = At32(b, o);
+        if (size < 8 || o + size > end) {
+            return;
+        }
+        const std::string type = b.substr(o + 4, 4);
+        if (type == "moov" || type == "trak" || type == "mdia" || type == "minf" ||
+            type == "stbl") {
+            ShiftChunkOffsets(b, o + 8, o + size, from, delta);
+        } else if (type == "stco" && size >= 16) {
+            const uint32_t n = At32(b, o + 12);
+            for (uint32_t i = 0; i < n && o + 16 + 4 * (i + 1) <= o + size; ++i) {
+                const size_t at = o + 16 + 4 * i;
+                if (At32(b, at) >= from) {
+                    PutBigEndian32(b, at, At32(b, at) + delta);
+                }
+            }
+        } else if (type == "co64" && size >= 16) {
+            const uint32_t n = At32(b, o + 12);
+            for (uint32_t i = 0; i < n && o + 16 + 8 * (i + 1) <= o + size; ++i) {
+                const size_t at = o + 16 + 8 * i;
+                uint64_t v = (uint64_t{At32(b, at)} << 32) | At32(b, at + 4);
+                if (v >= from) {
+                    v += delta;
+                    PutBigEndian32(b, at, static_cast<uint32_t>(v >> 32));
+                    PutBigEndian32(b, at + 4, static_cast<uint32_t>(v));
+                }
+            }
+        }
+        o += size;
+    }
+}
+
+// Places the sensor box in front of "mdat", moving the media data (and the
+// chunk offsets that point into it) back by the box's size.
+bool InsertSensorBoxBeforeMdat(const std::string& path, const RecordingOptions& o,
+                               std::string* error) {
+    std::string b;
+    {
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        if (f == nullptr) {
+            *error = "cannot reopen " + path;
+            return false;
+        }
+        char buf[65536];
+        size_t got = 0;
+        while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+            b.append(buf, got);
+        }
+        std::fclose(f);
+    }
+    size_t mdat = std::string::npos;
+    for (size_t off = 0; off + 8 <= b.size();) {
+        const size_t size = At32(b, off);
+        if (size < 8) {
+            break;
+        }
+        if (b.compare(off + 4, 4, "mdat") == 0) {
+            mdat = off;
+            break;
+        }
+        off += size;
+    }
+    if (mdat == std::string::npos) {
+        *error = "no mdat box in " + path;
+        return false;
+    }
+    const std::string box = SensorBoxBytes(o);
+    for (size_t off = 0; off + 8 <= b.size();) {
+        const size_t size = At32(b, off);
+        if (size < 8 || off + size > b.size()) {
+            break;
+        }
+        if (b.compare(off + 4, 4, "moov") == 0) {
+            ShiftChunkOffsets(b, off, off + size, mdat, static_cast<uint32_t>(box.size()));
+        }
+        off += size;
+    }
+    b.insert(mdat, box);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        *error = "cannot rewrite " + path;
+        return false;
+    }
+    const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+    if (std::fclose(f) != 0 || !ok) {
+        *error = "cannot rewrite " + path;
+        return false;
+    }
+    return true;
+}
+
+bool AppendSensorBox(const std::string& path, const RecordingOptions& o, std::string* error) {
+    const std::string box = SensorBoxBytes(o);
     std::FILE* f = std::fopen(path.c_str(), "ab");
     if (f == nullptr) {
         *error = "cannot append the sensor box to " + path;
@@ -411,7 +521,8 @@ bool WriteRecording(const std::string& path, const RecordingOptions& o, std::str
     const std::string tmp = path + ".synth-part";
     bool ok = Writer(tmp, o).Run(&err) && FoldFreeIntoFtyp(tmp, &err);
     if (ok && o.gps0) {
-        ok = AppendSensorBox(tmp, o, &err);
+        ok = o.gps0BeforeMdat ? InsertSensorBoxBeforeMdat(tmp, o, &err)
+                              : AppendSensorBox(tmp, o, &err);
     }
     std::error_code ec;
     if (ok) {

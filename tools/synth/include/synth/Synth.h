@@ -82,19 +82,21 @@ struct RecordingOptions {
     Camera camera = Camera::Main;
     int width = 256; // main camera: square is usual; rear: 16:9 is usual
     int height = 256;
-    double fps = 29.1;        // 29.1 gives an stts delta of exactly 34364 us
-    double durationSec = 2.0; // movie length; frames = round(duration * 1e6 / delta)
-    bool audio = true;        // mono AAC tone (1 kHz main, 660 Hz rear)
-    uint32_t seed = 1;        // varies noise of the sensor records (and nothing else)
-    DateTime start;           // wall-clock time of the first frame and first record
-    bool gps0 = true;         // false: no "gps0" box at all
-    bool trailer = true;      // false: incomplete file, as after a power cut: the "gps0"
-                              // box (header and count written for every record) stops
-                              // in the middle of a record and no "CSOEND" follows
-    bool bframes = false;     // true: B-frames (reordered frames, ctts box)
-    bool fastStart = false;   // true: moov before mdat
-    int gopFrames = 30;       // keyframe interval (closed GOP)
-    int crf = 23;             // x264 constant rate factor
+    double fps = 29.1;           // 29.1 gives an stts delta of exactly 34364 us
+    double durationSec = 2.0;    // movie length; frames = round(duration * 1e6 / delta)
+    bool audio = true;           // mono AAC tone (1 kHz main, 660 Hz rear)
+    uint32_t seed = 1;           // varies noise of the sensor records (and nothing else)
+    DateTime start;              // wall-clock time of the first frame and first record
+    bool gps0 = true;            // false: no "gps0" box at all
+    bool trailer = true;         // false: incomplete file, as after a power cut: the "gps0"
+                                 // box (header and count written for every record) stops
+                                 // in the middle of a record and no "CSOEND" follows
+    bool bframes = false;        // true: B-frames (reordered frames, ctts box)
+    bool fastStart = false;      // true: moov before mdat
+    bool gps0BeforeMdat = false; // true: the "gps0" box sits right before "mdat" (chunk
+                                 // offsets shifted), so the file no longer ends with it
+    int gopFrames = 30;          // keyframe interval (closed GOP)
+    int crf = 23;                // x264 constant rate factor
     std::string preset = "ultrafast";
     SensorOptions sensor;
 };
