@@ -9,6 +9,7 @@
 #include "playcore/FolderTree.h"
 #include "playcore/RecordingDescriptor.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -54,8 +55,10 @@ bool ScanForTree(FolderTree* tree, const std::string& path, TreeItem parentItem,
 bool ScanRecursive(const std::string& path, RecordingList& recordings, int* fileCounter, int depth,
                    DescriptorCounters& counters);
 
-// The recordings directly in `path` by name (no content check, no subfolders).
-void ScanFlat(const std::string& path, RecordingList& recordings, DescriptorCounters& counters);
+// The recordings directly in `path` by name (no content check, no
+// subfolders); stops once `limit` descriptors were appended.
+void ScanFlat(const std::string& path, RecordingList& recordings, DescriptorCounters& counters,
+              std::size_t limit = SIZE_MAX);
 
 // Pairs one file and appends its descriptor; false when it is not a recording
 // name, is already listed, or neither file opens.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace playcore {
 
@@ -71,6 +72,23 @@ bool IsRecordingFolderName(std::string_view name);
 // wraps at midnight going forward; times before midnight do not exist). The
 // folder, the file number and a joined prefix stay as they are.
 std::string FindPartnerFile(std::string_view path);
+
+// The names of the files (not folders) of one folder, as a scan has just
+// listed them. The scans answer the partner search from it instead of asking
+// the file system for up to 105 candidate names per file.
+class FolderFileNames {
+public:
+    FolderFileNames() = default;
+    explicit FolderFileNames(std::vector<std::string> names);
+    bool Contains(std::string_view name) const;
+
+private:
+    std::vector<std::string> sorted_;
+};
+
+// FindPartnerFile with the candidates (all in the folder of `path`) looked up
+// in `names`; the file system's answer when `names` is null.
+std::string FindPartnerFile(std::string_view path, const FolderFileNames* names);
 
 // JKnn_...: nn; 1 for every other name.
 int JoinCount(std::string_view name);

@@ -5,6 +5,7 @@
 #include "playcore/RecordingNames.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace playcore {
 namespace {
@@ -16,6 +17,59 @@ bool IsDotEntry(const DirectoryEntry& e) {
 // A directory the scans may enter.
 bool IsScannableDirectory(const DirectoryEntry& e) {
     return e.isDirectory && !IsDotEntry(e) && !IsTrashFolderName(e.name);
+}
+
+// The non-directory names of a listing, for the partner search.
+FolderFileNames FileNamesOf(const DirectoryListing& entries) {
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (const DirectoryEntry& e : entries) {
+        if (!e.isDirectory) {
+            names.push_back(e.name);
+        }
+    }
+    return FolderFileNames(std::move(names));
+}
+
+// The mainPath and rearPath values of a list, brought up to date with what
+// the scan appended before each test, so that pairing's "already listed"
+// test is a lookup instead of a walk over the whole list. Scans only append
+// to the lists they pair against.
+class ListedPaths {
+public:
+    explicit ListedPaths(const RecordingList& list) : list_(list) {}
+
+    bool Listed(const std::string& main, const std::string& rear) {
+        for (; indexed_ < list_.size(); ++indexed_) {
+            mains_.insert(list_[indexed_].mainPath);
+            rears_.insert(list_[indexed_].rearPath);
+        }
+        return (!main.empty() && mains_.count(main) != 0) ||
+               (!rear.empty() && rears_.count(rear) != 0);
+    }
+
+private:
+    const RecordingList& list_;
+    std::size_t indexed_ = 0;
+    std::unordered_set<std::string> mains_;
+    std::unordered_set<std::string> rears_;
+};
+
+// PairRecordingFile with the partner looked up in the folder's listing and
+// the listed paths looked up in the index.
+bool PairListedFile(const std::string& path, const FolderFileNames& names, ListedPaths& listed,
+                    std::string& main, std::string& rear) {
+    const std::string_view name = FileNamePart(path);
+    if (IsMainFileName(name)) {
+        main = path;
+        rear = FindPartnerFile(path, &names);
+    } else if (IsRearFileName(name)) {
+        rear = path;
+        main = FindPartnerFile(path, &names);
+    } else {
+        return false;
+    }
+    return !listed.Listed(main, rear);
 }
 
 bool IsCompleteRecordingFile(const std::string& full) {
@@ -59,6 +113,8 @@ bool ScanForTree(FolderTree* tree, const std::string& path, TreeItem parentItem,
     DirectoryListing entries;
     ListDirectory(path, entries);
     SortDirectoryEntriesByName(entries);
+    const FolderFileNames names = FileNamesOf(entries);
+    ListedPaths listed(recordings);
     int inserted = 0;
     std::string main;
     std::string rear;
@@ -99,7 +155,7 @@ bool ScanForTree(FolderTree* tree, const std::string& path, TreeItem parentItem,
             continue;
         }
         const std::string full = JoinPath(path, e.name);
-        if (IsCompleteRecordingFile(full) && PairRecordingFile(full, recordings, main, rear)) {
+        if (IsCompleteRecordingFile(full) && PairListedFile(full, names, listed, main, rear)) {
             if (counter != nullptr) {
                 ++*counter;
             }
@@ -118,6 +174,8 @@ bool ScanRecursive(const std::string& path, RecordingList& recordings, int* file
         return true;
     }
     SortDirectoryEntries(entries);
+    const FolderFileNames names = FileNamesOf(entries);
+    ListedPaths listed(recordings);
     RecordingList temporary;
     std::string main;
     std::string rear;
@@ -142,17 +200,22 @@ bool ScanRecursive(const std::string& path, RecordingList& recordings, int* file
             ++*fileCounter;
         }
         const std::string full = JoinPath(path, e.name);
-        if (IsCompleteRecordingFile(full) && PairRecordingFile(full, recordings, main, rear)) {
+        if (IsCompleteRecordingFile(full) && PairListedFile(full, names, listed, main, rear)) {
             MakeRecordingDescriptor(main, rear, recordings, counters);
         }
     }
     return true;
 }
 
-void ScanFlat(const std::string& path, RecordingList& recordings, DescriptorCounters& counters) {
+void ScanFlat(const std::string& path, RecordingList& recordings, DescriptorCounters& counters,
+              std::size_t limit) {
+    const std::size_t stopAt =
+        limit > SIZE_MAX - recordings.size() ? SIZE_MAX : recordings.size() + limit;
     DirectoryListing entries;
     ListDirectory(path, entries);
     SortDirectoryEntriesByName(entries);
+    const FolderFileNames names = FileNamesOf(entries);
+    ListedPaths listed(recordings);
     std::string main;
     std::string rear;
     for (const DirectoryEntry& e : entries) {
@@ -162,8 +225,11 @@ void ScanFlat(const std::string& path, RecordingList& recordings, DescriptorCoun
         const std::string full = JoinPath(path, e.name);
         const int code = TriggerCode(e.name);
         if (IsRecordingFileName(full) && code >= 0 && code <= 8 &&
-            PairRecordingFile(full, recordings, main, rear)) {
+            PairListedFile(full, names, listed, main, rear)) {
             MakeRecordingDescriptor(main, rear, recordings, counters);
+            if (recordings.size() >= stopAt) {
+                return;
+            }
         }
     }
 }

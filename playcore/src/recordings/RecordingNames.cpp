@@ -1,5 +1,6 @@
 #include "playcore/RecordingNames.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <regex>
@@ -233,7 +234,20 @@ bool IsRecordingFolderName(std::string_view name) {
     return Search(name, P().folder);
 }
 
+FolderFileNames::FolderFileNames(std::vector<std::string> names) : sorted_(std::move(names)) {
+    std::sort(sorted_.begin(), sorted_.end());
+}
+
+bool FolderFileNames::Contains(std::string_view name) const {
+    return std::binary_search(sorted_.begin(), sorted_.end(), name,
+                              [](std::string_view a, std::string_view b) { return a < b; });
+}
+
 std::string FindPartnerFile(std::string_view path) {
+    return FindPartnerFile(path, nullptr);
+}
+
+std::string FindPartnerFile(std::string_view path, const FolderFileNames* names) {
     const std::string_view name = FileNamePart(path);
     const std::size_t nameStart = path.size() - name.size();
     std::size_t timeAt = 0;
@@ -263,12 +277,16 @@ std::string FindPartnerFile(std::string_view path) {
 
     std::string candidate(path);
     candidate[candidate.size() - 5] = camera == 'M' ? 'R' : 'M';
+    auto exists = [&](const std::string& c) {
+        return names != nullptr ? names->Contains(std::string_view(c).substr(nameStart))
+                                : IsExistingFile(c);
+    };
     const std::size_t timePos = nameStart + timeAt;
     const std::string originalTime = candidate.substr(timePos, 6);
     for (const char letter : {'A', 'G', 'M', 'P', 'S'}) {
         candidate[candidate.size() - 7] = letter;
         candidate.replace(timePos, 6, originalTime);
-        if (IsExistingFile(candidate)) {
+        if (exists(candidate)) {
             return candidate;
         }
         for (int step = 1; step <= 10; ++step) {
@@ -280,7 +298,7 @@ std::string FindPartnerFile(std::string_view path) {
                 PutTwoDigits(candidate, timePos, (x / 3600) % 24);
                 PutTwoDigits(candidate, timePos + 2, (x / 60) % 60);
                 PutTwoDigits(candidate, timePos + 4, x % 60);
-                if (IsExistingFile(candidate)) {
+                if (exists(candidate)) {
                     return candidate;
                 }
             }

@@ -180,7 +180,9 @@ std::string RecordingSource::ReadCameraVersion() {
     // The scan numbers its own small list; only the serials are shared.
     DescriptorCounters counters(*counters_.serials);
     RecordingList found;
-    ScanFlat(folders_.back().mainPath, found, counters);
+    // Only the first recording by name is read; the rest of the folder
+    // need not be paired.
+    ScanFlat(folders_.back().mainPath, found, counters, 1);
     if (found.empty()) {
         return {};
     }

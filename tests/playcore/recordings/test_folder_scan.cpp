@@ -233,6 +233,9 @@ TEST(FolderScan, FlatScanSkipsContentChecks) {
     RecordingList list;
     ScanFlat(dir.path().string(), list, counters);
     EXPECT_EQ(Names(list), (V{"001_090000G_M.MP4", "002_100000A_M.MP4"}));
+    RecordingList first;
+    ScanFlat(dir.path().string(), first, counters, 1);
+    EXPECT_EQ(Names(first), (V{"001_090000G_M.MP4"}));
 }
 
 TEST(FolderScan, SingleFile) {

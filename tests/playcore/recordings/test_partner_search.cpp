@@ -46,6 +46,9 @@ TEST_F(PartnerSearch, OffsetsUpToTenSecondsEitherWay) {
         SCOPED_TRACE(c.rear);
         const std::string rear = Make(c.rear);
         EXPECT_EQ(FindPartnerFile(main), c.found ? rear : "");
+        // The scans answer the search from their listing: the same result.
+        const FolderFileNames listed({"001_120000A_M.MP4", c.rear, "001_120002A_R.MP4x"});
+        EXPECT_EQ(FindPartnerFile(main, &listed), c.found ? rear : "");
         if (c.found) {
             EXPECT_EQ(FindPartnerFile(rear), main); // and back from the rear file
         }
