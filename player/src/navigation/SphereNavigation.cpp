@@ -1,6 +1,7 @@
 #include "player/SphereNavigation.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <numbers>
 
@@ -17,12 +18,51 @@ struct Amounts {
     double b;
 };
 
+struct Turn {
+    double c;
+    double s;
+};
+
+// cos and sin of the 360 candidate angles (a constant table).
+const std::array<Turn, 360>& CandidateTurns() {
+    static const std::array<Turn, 360> table = [] {
+        std::array<Turn, 360> t{};
+        for (int i = 0; i < 360; ++i) {
+            const double angle = i * kRadiansPerDegree;
+            t[static_cast<std::size_t>(i)] = Turn{std::cos(angle), std::sin(angle)};
+        }
+        return t;
+    }();
+    return table;
+}
+
 // The drag vector (h, -v) turned by the angle i (degrees).
 Amounts Candidate(double h, double v, int degrees) {
-    const double angle = degrees * kRadiansPerDegree;
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
-    return Amounts{h * c + v * s, h * s - v * c};
+    const Turn& t = CandidateTurns()[static_cast<std::size_t>(degrees)];
+    return Amounts{h * t.c + v * t.s, h * t.s - v * t.c};
+}
+
+// The cap test of one candidate without building its whole orientation:
+// every candidate has the same length (a turn of the drag vector), so the
+// rotation's angle is shared; only the matrix's third column (each test
+// direction's new z) is needed. Same values as RotationStep followed by
+// SphereAcceptable.
+bool CandidateAcceptable(const Quaternion& base, double cosHalf, double sinOverLength,
+                         const Amounts& c, const std::array<TestDirection, 8>& dirs) {
+    const Quaternion r{cosHalf, sinOverLength * c.b, sinOverLength * c.a, 0.0};
+    const Quaternion q = Multiply(r, base);
+    const float m02 = static_cast<float>(2 * (q.x * q.z - q.w * q.y));
+    const float m12 = static_cast<float>(2 * (q.y * q.z + q.w * q.x));
+    const float m22 = static_cast<float>(1 - 2 * q.x * q.x - 2 * q.y * q.y);
+    float minZ = 10.0f;
+    for (const TestDirection& d : dirs) {
+        // The rotation matrix's fourth row has z = 0, so w adds nothing.
+        const float z = d.x * m02 + d.y * m12 + d.z * m22;
+        if (z < minZ) {
+            minZ = z;
+        }
+    }
+    return minZ > kCapLimit;
 }
 
 } // namespace
@@ -59,11 +99,17 @@ SphereDragOutcome SphereDrag(SphereOrientation& a, SphereOrientation& b,
                              const std::array<TestDirection, 8>& dirs, float h, float v) {
     SphereDragOutcome out;
     int bestDeviation = 400;
+    const double length = std::sqrt(static_cast<double>(h) * h + static_cast<double>(v) * v);
+    const bool still = length == 0.0; // every candidate is A itself
+    const bool stillAcceptable = still && SphereAcceptable(a, dirs);
+    const double half = std::numbers::pi * length;
+    const double cosHalf = std::cos(half);
+    const double sinOverLength = still ? 0.0 : std::sin(half) / length;
     for (int i = 0; i < 360; ++i) {
         const Amounts c = Candidate(h, v, i);
-        SphereOrientation candidate = a;
-        RotationStep(candidate, c.a, c.b);
-        if (!SphereAcceptable(candidate, dirs)) {
+        const bool acceptable =
+            still ? stillAcceptable : CandidateAcceptable(a.base, cosHalf, sinOverLength, c, dirs);
+        if (!acceptable) {
             continue;
         }
         if (i == 0) {

@@ -104,6 +104,67 @@ TEST(SphereDrag, DragIntoTheCapIsDeflectedAndShortened) {
     EXPECT_FALSE(SphereAcceptable(closer, nav.TestDirections()));
 }
 
+// The drag written out the long way: every candidate built by the rotation
+// step and tested with the sphere test.
+SphereDragOutcome ReferenceDrag(SphereOrientation& a, const std::array<TestDirection, 8>& dirs,
+                                float h, float v) {
+    SphereDragOutcome out;
+    int best = 400;
+    for (int i = 0; i < 360; ++i) {
+        const double angle = i * 0.017453292;
+        SphereOrientation c = a;
+        RotationStep(c, h * std::cos(angle) + v * std::sin(angle),
+                     h * std::sin(angle) - v * std::cos(angle));
+        if (!SphereAcceptable(c, dirs)) {
+            continue;
+        }
+        if (i == 0) {
+            out.result = 1;
+        }
+        const int deviation = 180 - std::abs(i - 180);
+        if (deviation < best) {
+            best = deviation;
+            out.bestAngle = i;
+        }
+    }
+    if (out.bestAngle >= 0) {
+        const double s = std::sqrt((180.0 - best) / 180.0);
+        const double angle = out.bestAngle * 0.017453292;
+        RotationStep(a, h * s * std::cos(angle) + v * s * std::sin(angle),
+                     h * s * std::sin(angle) - v * s * std::cos(angle));
+    }
+    return out;
+}
+
+TEST(SphereDrag, MatchesTheCandidateByCandidateDefinition) {
+    // A walk of drags in all directions, many of them into the cap.
+    SphereOrientation fast;
+    fast.matrix = RotationMatrix(fast.current);
+    SphereOrientation reference = fast;
+    SphereOrientation copy;
+    const auto dirs = DefaultTestDirections();
+    uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / static_cast<float>(1u << 24) - 0.5f;
+    };
+    int deflected = 0;
+    for (int step = 0; step < 400; ++step) {
+        const float h = next() * 0.05f;
+        const float v = next() * 0.05f + 0.004f; // drifting towards the cap
+        const SphereDragOutcome a = SphereDrag(fast, copy, dirs, h, v);
+        const SphereDragOutcome b = ReferenceDrag(reference, dirs, h, v);
+        ASSERT_EQ(a.result, b.result) << step;
+        ASSERT_EQ(a.bestAngle, b.bestAngle) << step;
+        ASSERT_NEAR(fast.current.w, reference.current.w, 1e-12) << step;
+        ASSERT_NEAR(fast.current.x, reference.current.x, 1e-12) << step;
+        fast.base = fast.current;
+        reference.base = reference.current;
+        deflected += a.result == 0 ? 1 : 0;
+    }
+    EXPECT_GT(deflected, 20);
+}
+
 TEST(SphereDrag, NoAcceptableDirectionLeavesTheViewStill) {
     ViewState state;
     // A cap straight ahead: every candidate fails.
