@@ -85,10 +85,13 @@ void MovieMouseLogic::Release(QPoint p) {
         }
         const int vx = moment_ != nullptr ? moment_->velocityX : 0;
         const int vy = moment_ != nullptr ? moment_->velocityY : 0;
-        if (std::abs(vx) <= kStillVelocity && std::abs(vy) <= kStillVelocity) {
+        const bool still = std::abs(vx) <= kStillVelocity && std::abs(vy) <= kStillVelocity;
+        if (still) {
             actions_.StartTimer(kTimerClick, doubleClickMs_);
         }
-        if ((displayMode_ == 3 || displayMode_ == 4) && p != press_ && IsFling(press_, p, vx, vy)) {
+        // A slow release is a click candidate, never a fling.
+        if (!still && (displayMode_ == 3 || displayMode_ == 4) && p != press_ &&
+            IsFling(press_, p, vx, vy)) {
             actions_.ResumeInertia();
         }
     }
