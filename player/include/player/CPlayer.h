@@ -83,6 +83,7 @@ public:
     float Rate() const;
     // 0..65535 (65535 full).
     HResult SetVolume(int volume);
+    int Volume() const { return volume_; }
     HResult Repaint();
     void SetPresentRate(int rate);
     int PresentRate() const { return presentRate_; }

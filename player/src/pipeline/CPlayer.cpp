@@ -543,7 +543,8 @@ void CPlayer::EventThread() {
             if (endAt_.load() >= 0) {
                 eventCv_.wait_for(lock, std::chrono::milliseconds(5), ready);
             } else {
-                eventCv_.wait(lock, ready);
+                // Also wakes when the end of the stream starts being watched.
+                eventCv_.wait(lock, [&] { return ready() || endAt_.load() >= 0; });
             }
             if (!events_.empty()) {
                 event = events_.front();
