@@ -50,6 +50,7 @@ TEST(RenderCommand, WritesAPngOfTheViewSizeForEveryMode) {
         {{"--mode", "3", "--drag", "0.1,-0.02", "--drag", "0.05,0", "--zoom", "2"}, 732, 411},
         {{"--mode", "4", "--flip", "--size", "200x300"}, 200, 300},
         {{"--mode", "5", "--flip", "--size", "64x48"}, 64, 48},
+        {{"--mode", "3", "--yuv", "--size", "90x60"}, 90, 60},
         {{"--mode", "0", "--size", "64x48"}, 64, 48},
     };
     for (const Case& c : cases) {

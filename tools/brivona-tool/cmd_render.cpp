@@ -13,7 +13,10 @@
 #include <QImageReader>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +26,8 @@
 #include <vector>
 
 const char* help_render() {
-    return "render --mode M [--size WxH] [--drag H,V]... [--flip] [--zoom Z] [--time N] IN "
-           "OUT.png   draw a picture through display mode M (1..5) offscreen";
+    return "render --mode M [--size WxH] [--drag H,V]... [--flip] [--zoom Z] [--yuv] [--time N] "
+           "IN OUT.png   draw a picture through display mode M (1..5) offscreen";
 }
 
 namespace {
@@ -37,6 +40,7 @@ struct RenderArgs {
     bool flip = false;
     float zoom = 1.0f;
     bool zoomGiven = false;
+    bool yuv = false; // hand the picture over as BT.709 YUV 4:2:0 planes
     int timeFrames = 0;
     std::string in;
     std::string out;
@@ -108,6 +112,8 @@ std::string Parse(int argc, char** argv, RenderArgs* a) {
                 return "--zoom needs a factor above 0";
             }
             a->zoomGiven = true;
+        } else if (arg == "--yuv") {
+            a->yuv = true;
         } else if (arg == "--time") {
             const char* v = value("--time");
             if (v == nullptr || !ParseInt(v, &a->timeFrames) || a->timeFrames < 1) {
@@ -128,6 +134,47 @@ std::string Parse(int argc, char** argv, RenderArgs* a) {
     a->in = positional[0];
     a->out = positional[1];
     return {};
+}
+
+// The picture as a decoder would deliver it: BT.709 limited-range Y, U, V
+// planes, chroma averaged over 2 x 2 pixels.
+struct YuvPlanes {
+    int width = 0, height = 0, chromaWidth = 0, chromaHeight = 0;
+    std::vector<uint8_t> y, u, v;
+};
+
+YuvPlanes ToYuv420p(const QImage& rgba) {
+    YuvPlanes p;
+    p.width = rgba.width();
+    p.height = rgba.height();
+    p.chromaWidth = (p.width + 1) / 2;
+    p.chromaHeight = (p.height + 1) / 2;
+    p.y.resize(static_cast<size_t>(p.width) * static_cast<size_t>(p.height));
+    p.u.assign(static_cast<size_t>(p.chromaWidth) * static_cast<size_t>(p.chromaHeight), 0);
+    p.v.assign(p.u.size(), 0);
+    std::vector<double> cb(p.u.size(), 0.0), cr(p.u.size(), 0.0), count(p.u.size(), 0.0);
+    auto clamp8 = [](double x) {
+        return static_cast<uint8_t>(std::lround(std::min(255.0, std::max(0.0, x))));
+    };
+    for (int y = 0; y < p.height; ++y) {
+        const uchar* row = rgba.constScanLine(y);
+        for (int x = 0; x < p.width; ++x) {
+            const double r = row[x * 4], g = row[x * 4 + 1], b = row[x * 4 + 2];
+            const double luma = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+            p.y[static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)] =
+                clamp8(16.0 + luma * 219.0 / 255.0);
+            const size_t c = static_cast<size_t>(y / 2) * static_cast<size_t>(p.chromaWidth) +
+                             static_cast<size_t>(x / 2);
+            cb[c] += (b - luma) / 1.8556;
+            cr[c] += (r - luma) / 1.5748;
+            count[c] += 1.0;
+        }
+    }
+    for (size_t c = 0; c < p.u.size(); ++c) {
+        p.u[c] = clamp8(128.0 + cb[c] / count[c] * 224.0 / 255.0);
+        p.v[c] = clamp8(128.0 + cr[c] / count[c] * 224.0 / 255.0);
+    }
+    return p;
 }
 
 double Seconds(std::chrono::steady_clock::duration d) {
@@ -183,8 +230,16 @@ int cmd_render(int argc, char** argv) {
         return 1;
     }
     player::CFrameUploader frame;
-    if (!frame.UploadRgba(picture.constBits(), picture.width(), picture.height(),
-                          static_cast<int>(picture.bytesPerLine()))) {
+    bool uploaded = false;
+    if (a.yuv) {
+        const YuvPlanes p = ToYuv420p(picture);
+        uploaded = frame.UploadYuv420p(p.y.data(), p.width, p.u.data(), p.chromaWidth, p.v.data(),
+                                       p.chromaWidth, p.width, p.height);
+    } else {
+        uploaded = frame.UploadRgba(picture.constBits(), picture.width(), picture.height(),
+                                    static_cast<int>(picture.bytesPerLine()));
+    }
+    if (!uploaded) {
         std::fprintf(stderr, "brivona-tool render: cannot upload the picture (%dx%d)\n",
                      picture.width(), picture.height());
         return 1;
@@ -234,10 +289,11 @@ int cmd_render(int argc, char** argv) {
         }
         const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         const double s = Seconds(std::chrono::steady_clock::now() - start);
-        std::printf("mode %d, %dx%d from %dx%d: %.2f ms per frame, %.2f ms processor time "
+        std::printf("mode %d, %dx%d from %dx%d %s: %.2f ms per frame, %.2f ms processor time "
                     "(%d frames)\n",
                     a.mode, a.width, a.height, picture.width(), picture.height(),
-                    s / a.timeFrames * 1e3, cpu / a.timeFrames * 1e3, a.timeFrames);
+                    a.yuv ? "YUV 4:2:0" : "RGBA", s / a.timeFrames * 1e3, cpu / a.timeFrames * 1e3,
+                    a.timeFrames);
         TimeSphereDrag(2000);
     }
     const QImage shown = view.Grab();
