@@ -12,11 +12,14 @@
 #include "CSkinSliderCtrl.h"
 #include "GlCapability.h"
 #include "KestrelCommands.h"
+#include "PlayerCamera.h"
 #include "SkinArt.h"
 #include "StartupPrompts.h"
 
 #include <playcore/RemovableDrives.h>
 #include <playcore/Settings.h>
+#include <player/CPlayer.h>
+#include <player/CVideoWindow.h>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -41,8 +44,8 @@ QIcon ApplicationIcon() {
 
 CKestrelDlg::CKestrelDlg(StartupPrompts& prompts)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), prompts_(prompts),
-      layouter_(*this, ui_, children_, state_),
-      commands_(std::make_unique<KestrelCommands>(*this)) {
+      layouter_(*this, ui_, children_, state_), commands_(std::make_unique<KestrelCommands>(*this)),
+      ops_(player::MakePlayerOps()) {
     cameras_ = {&noMovie_[0], &noMovie_[1]};
     resize(kMainWindowSize);
     setMouseTracking(true);
@@ -94,6 +97,7 @@ bool CKestrelDlg::Initialise() {
             cameras_[static_cast<size_t>(camera)], &moments_[static_cast<size_t>(camera)]);
     }
     children_.controller->SetCamera(cameras_[0], &moments_[0]);
+    InitPlayerContexts();
 
     children_.settings = new CSettingDlg(this, ui_);
 
@@ -124,6 +128,32 @@ bool CKestrelDlg::Initialise() {
     return true;
 }
 
+void CKestrelDlg::InitPlayerContexts() {
+    // Whether the OpenGL projection models can run is known before the video
+    // windows exist: a window system without OpenGL gets none (the user is
+    // told in the deferred start-up step).
+    glAvailable_ = ProjectionModelsCanRun();
+    for (int camera = 0; camera < 2; ++camera) {
+        const auto i = static_cast<size_t>(camera);
+        CMovieStatic* view = children_.views[i];
+        player::CVideoWindow* video = nullptr;
+        if (glAvailable_) {
+            video = new player::CVideoWindow(view);
+            view->SetVideoWindow(video);
+        }
+        playerCameras_[i] = std::make_unique<PlayerCamera>(contexts_[i], ops_, moments_[i]);
+        // A context that initialised is usable with no movie open.
+        if (ops_.Init(contexts_[i], video, ui_.Text(113))) {
+            SetCameraPort(camera, playerCameras_[i].get());
+        }
+    }
+    // The decode option goes to both contexts: the main camera's movie is
+    // the one that profits most from hardware decoding.
+    for (player::PlayerContext& context : contexts_) {
+        ops_.SetDecodeOption(context, startup_.hardwareDecode ? 1 : 0);
+    }
+}
+
 void CKestrelDlg::DeferredStart() {
     if (state_.started || shutDown_) {
         return;
@@ -131,7 +161,6 @@ void CKestrelDlg::DeferredStart() {
     layouter_.PlaceMapWindow(true);
     layouter_.PlaceSeparateMovieWindow();
 
-    glAvailable_ = ProjectionModelsCanRun();
     for (CMovieStatic* view : children_.views) {
         view->SetGlAvailable(glAvailable_);
     }
@@ -163,6 +192,14 @@ void CKestrelDlg::ShutDown() {
     }
     if (children_.mapWindow != nullptr) {
         children_.mapWindow->hide();
+    }
+    // The views fall back to cameras without a movie before the contexts go.
+    for (int camera = 0; camera < 2; ++camera) {
+        SetCameraPort(camera, nullptr);
+        const auto i = static_cast<size_t>(camera);
+        if (contexts_[i].initialized) {
+            ops_.Uninit(contexts_[i]);
+        }
     }
 }
 

@@ -16,6 +16,8 @@
 
 #include <playcore/StartupSource.h>
 #include <player/CMoment.h>
+#include <player/PlayerContext.h>
+#include <player/PlayerOps.h>
 
 #include <QBasicTimer>
 #include <QWidget>
@@ -25,6 +27,7 @@
 namespace kestrel {
 
 class KestrelCommands;
+class PlayerCamera;
 class StartupPrompts;
 
 struct KestrelStartup {
@@ -104,6 +107,7 @@ private:
     void ShutDown();
     void RefreshButtonStates();
     void ApplyVolume(int volume);
+    void InitPlayerContexts();
 
     StartupPrompts& prompts_;
     UiResources ui_;
@@ -113,6 +117,10 @@ private:
     std::unique_ptr<KestrelCommands> commands_;
     KestrelStartup startup_;
     std::array<player::CMoment, 2> moments_{};
+    // The two player contexts (0 main camera, 1 rear camera) and their cameras.
+    player::PlayerOps ops_;
+    std::array<player::PlayerContext, 2> contexts_;
+    std::array<std::unique_ptr<PlayerCamera>, 2> playerCameras_;
     std::array<NoMovieCamera, 2> noMovie_{};
     std::array<CameraPort*, 2> cameras_{};
     WindowDragger dragger_{kCaptionHeight};

@@ -30,6 +30,9 @@ void CMovieStatic::SetCamera(CameraPort* camera, player::CMoment* moment) {
     port_ = camera;
     moment_ = moment;
     logic_.SetCamera(camera, moment);
+    if (camera != nullptr) {
+        camera->SetViewSize(width(), height());
+    }
     inertia_.Bind(camera, moment, [this] { return displayMode_.load(); });
 }
 
@@ -43,7 +46,9 @@ void CMovieStatic::SetVideoWindow(QWidget* video) {
         video_->setGeometry(rect());
         video_->setMouseTracking(true);
         video_->installEventFilter(this);
-        video_->show();
+        // The video window only covers the view while its camera holds a
+        // movie; otherwise the idle picture and the no-data text show.
+        video_->setVisible(holdsMovie_);
     }
 }
 
@@ -55,6 +60,9 @@ void CMovieStatic::SetDisplayMode(int mode) {
 void CMovieStatic::SetHoldsMovie(bool holds, bool otherHolds) {
     holdsMovie_ = holds;
     otherHoldsMovie_ = otherHolds;
+    if (video_ != nullptr) {
+        video_->setVisible(holds);
+    }
     update();
 }
 
@@ -190,6 +198,9 @@ void CMovieStatic::paintEvent(QPaintEvent*) {
 void CMovieStatic::resizeEvent(QResizeEvent* event) {
     if (video_ != nullptr) {
         video_->setGeometry(rect());
+    }
+    if (port_ != nullptr) {
+        port_->SetViewSize(width(), height());
     }
     QWidget::resizeEvent(event);
 }

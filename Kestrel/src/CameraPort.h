@@ -23,6 +23,8 @@ public:
     virtual void EndDrag() = 0;
     virtual void ResetView() = 0;
     virtual void Repaint() = 0;
+    // The view's client size changed (a drag is scaled by the view's height).
+    virtual void SetViewSize(int width, int height) {}
 };
 
 // A camera with no movie open: nothing to turn, draw or play.
