@@ -10,6 +10,7 @@
 #include "player/VideoSample.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -82,6 +83,7 @@ private:
     std::atomic<bool> thinning_{false};
     std::atomic<int64_t> thinned_{0};
 
+    std::chrono::steady_clock::time_point lastDelivered_{};
     mutable std::mutex lock_;
     int targetSerial_ = -1;
     int64_t targetTime_ = 0;

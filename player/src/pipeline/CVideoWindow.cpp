@@ -64,7 +64,9 @@ void CVideoWindow::EngineFrameReady() {
         return;
     }
     if (isVisible() && glReady_) {
-        update();
+        // Drawn at once: a posted update would be paced by the screen's
+        // refresh and hold the next picture back.
+        repaint();
     } else {
         // Not on screen: nothing will paint, so hand the samples back now
         // instead of stalling the pipeline.

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <deque>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -251,9 +253,13 @@ bool VideoDecoder::HandleFrame(AVFrame* decoded, int serial) {
     hasHeld_ = false;
     if (clock_ != nullptr && clock_->IsRunning() && clock_->Rate() > 0) {
         const int64_t lateBy = clock_->GetTime() - (time + duration);
-        // Above x2 a late picture is thinned; at any rate one far behind is,
-        // so that the picture catches up with the clock.
-        const bool thin = thinning_ ? lateBy > 0 : lateBy > kHnsPerSecond / 2;
+        // Above x2 a picture that ended more than a frame ago is thinned; at
+        // any rate one far behind is, so that the picture catches up with the
+        // clock. A late picture is still shown when nothing was for 100 ms,
+        // so that the view keeps moving while whole groups are skipped.
+        const auto now = std::chrono::steady_clock::now();
+        const bool starving = now - lastDelivered_ > std::chrono::milliseconds(100);
+        const bool thin = !starving && (thinning_ ? lateBy > duration : lateBy > kHnsPerSecond / 2);
         if (thin) {
             ++thinned_;
             if (lateBy > kHnsPerSecond / 2) {
@@ -263,7 +269,10 @@ bool VideoDecoder::HandleFrame(AVFrame* decoded, int serial) {
             return true;
         }
     }
-    codec_->skip_frame = AVDISCARD_DEFAULT;
+    if (clock_ == nullptr || clock_->GetTime() - (time + duration) <= kHnsPerSecond / 2) {
+        codec_->skip_frame = AVDISCARD_DEFAULT;
+    }
+    lastDelivered_ = std::chrono::steady_clock::now();
     AVFrame* out = av_frame_alloc();
     if (out == nullptr || av_frame_ref(out, frame) < 0) {
         av_frame_free(&out);
@@ -282,6 +291,7 @@ void VideoDecoder::ThreadProc() {
     AVFrame* frame = av_frame_alloc();
     int current = -1;
     bool ended = false;
+    std::deque<std::pair<int64_t, std::chrono::steady_clock::time_point>> sentAt;
     while (!stop_) {
         int serial = 0;
         const PacketQueue::Result r = queue_->Get(packet, &serial, 50);
@@ -300,7 +310,12 @@ void VideoDecoder::ThreadProc() {
             hasHeld_ = false;
             ended = false;
         }
-        const auto start = std::chrono::steady_clock::now();
+        if (r == PacketQueue::Result::Packet && packet->pts != AV_NOPTS_VALUE) {
+            sentAt.emplace_back(packet->pts, std::chrono::steady_clock::now());
+            if (sentAt.size() > 64) {
+                sentAt.pop_front();
+            }
+        }
         int sent = 0;
         if (r == PacketQueue::Result::End) {
             sent = avcodec_send_packet(codec_, nullptr); // drain
@@ -319,12 +334,19 @@ void VideoDecoder::ThreadProc() {
             if (got < 0) {
                 break;
             }
-            const double ms =
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count();
-            {
-                std::lock_guard lock(lock_);
-                decodeMs_.push_back(ms);
+            // Decode time: from handing the picture's packet to the decoder
+            // until the picture comes out (with frame threads this includes
+            // the other pictures in flight).
+            for (auto it = sentAt.begin(); it != sentAt.end(); ++it) {
+                if (it->first == frame->pts) {
+                    const double ms = std::chrono::duration<double, std::milli>(
+                                          std::chrono::steady_clock::now() - it->second)
+                                          .count();
+                    sentAt.erase(it);
+                    std::lock_guard lock(lock_);
+                    decodeMs_.push_back(ms);
+                    break;
+                }
             }
             keep = HandleFrame(frame, serial);
             av_frame_unref(frame);
