@@ -29,6 +29,8 @@ const char kUsage[] =
     "  --seed N            noise of the sensor records (default 1)\n"
     "  --start YYYYMMDDHHMMSS  wall-clock start (default 20240517093000)\n"
     "  --preset NAME       x264 preset (default ultrafast)\n"
+    "  --crf N             x264 constant rate factor (default 23)\n"
+    "  --grain N           luma noise of +-N levels per frame (camera-like bit rate)\n"
     "one file only:\n"
     "  --no-gps0           no sensor box\n"
     "  --incomplete        sensor box cut short, no CSOEND trailer (power cut)\n"
@@ -233,6 +235,14 @@ int cmd_synth(int argc, char** argv) {
                 return Bad("start time", v);
             }
             co.start = ro.start;
+        } else if (a == "--crf") {
+            if (!ParseInt(v, 0, 51, &ro.crf)) {
+                return Bad("crf", v);
+            }
+        } else if (a == "--grain") {
+            if (!ParseInt(v, 0, 100, &ro.grain)) {
+                return Bad("grain", v);
+            }
         } else if (a == "--preset") {
             ro.preset = co.preset = v;
         } else if (a == "--folders") {

@@ -97,6 +97,8 @@ struct RecordingOptions {
                                  // offsets shifted), so the file no longer ends with it
     int gopFrames = 30;          // keyframe interval (closed GOP)
     int crf = 23;                // x264 constant rate factor
+    int grain = 0; // >0: luma noise of +-grain levels, new every frame (a camera-like bit
+                   // rate for benchmarks; the frame code stays clean)
     std::string preset = "ultrafast";
     SensorOptions sensor;
 };
