@@ -3,8 +3,8 @@
 # its peers in one run, on the same files: cp of the same bytes (the physical
 # limit) and ffmpeg's concat demuxer with stream copy (which drops the sensor
 # records). The inputs carry grain, so their bit rate (about 12 Mbit/s) is a
-# camera's rather than that of a still chart. Also reports the join's peak memory. Needs a built tree
-# (scripts/build) and hyperfine.
+# camera's rather than that of a still chart. Also reports the join's peak
+# memory. Needs a built tree (scripts/build) and hyperfine.
 #
 #   bench/join_vs_peers.sh [WORKDIR] [SIZE] [SECONDS]
 set -euo pipefail
