@@ -91,6 +91,11 @@ protected:
         }
     }
 
+    static void TearDownTestSuite() {
+        delete app_; // before the process's own teardown, with no GL object left
+        app_ = nullptr;
+    }
+
     void SetUp() override {
         std::string error;
         view_ = std::make_unique<OffscreenView>();
