@@ -6,8 +6,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <deque>
-#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -291,7 +289,13 @@ void VideoDecoder::ThreadProc() {
     AVFrame* frame = av_frame_alloc();
     int current = -1;
     bool ended = false;
-    std::deque<std::pair<int64_t, std::chrono::steady_clock::time_point>> sentAt;
+    // Time spent inside the decoder's calls since the last picture came out
+    // (waiting for the presenter is not counted).
+    double codecMs = 0.0;
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point t) {
+        return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+    };
     while (!stop_) {
         int serial = 0;
         const PacketQueue::Result r = queue_->Get(packet, &serial, 50);
@@ -310,12 +314,7 @@ void VideoDecoder::ThreadProc() {
             hasHeld_ = false;
             ended = false;
         }
-        if (r == PacketQueue::Result::Packet && packet->pts != AV_NOPTS_VALUE) {
-            sentAt.emplace_back(packet->pts, std::chrono::steady_clock::now());
-            if (sentAt.size() > 64) {
-                sentAt.pop_front();
-            }
-        }
+        const Clock::time_point sendStart = Clock::now();
         int sent = 0;
         if (r == PacketQueue::Result::End) {
             sent = avcodec_send_packet(codec_, nullptr); // drain
@@ -328,26 +327,20 @@ void VideoDecoder::ThreadProc() {
                 format_.pixelFormat = AV_PIX_FMT_YUV420P;
             }
         }
+        codecMs += since(sendStart);
         bool keep = true;
         for (;;) {
+            const Clock::time_point receiveStart = Clock::now();
             const int got = avcodec_receive_frame(codec_, frame);
+            codecMs += since(receiveStart);
             if (got < 0) {
                 break;
             }
-            // Decode time: from handing the picture's packet to the decoder
-            // until the picture comes out (with frame threads this includes
-            // the other pictures in flight).
-            for (auto it = sentAt.begin(); it != sentAt.end(); ++it) {
-                if (it->first == frame->pts) {
-                    const double ms = std::chrono::duration<double, std::milli>(
-                                          std::chrono::steady_clock::now() - it->second)
-                                          .count();
-                    sentAt.erase(it);
-                    std::lock_guard lock(lock_);
-                    decodeMs_.push_back(ms);
-                    break;
-                }
+            {
+                std::lock_guard lock(lock_);
+                decodeMs_.push_back(codecMs);
             }
+            codecMs = 0.0;
             keep = HandleFrame(frame, serial);
             av_frame_unref(frame);
             if (!keep || stop_) {

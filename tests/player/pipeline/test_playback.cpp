@@ -253,6 +253,16 @@ TEST_F(Playback, StepModeAnnouncesOneFrameASecondAndStopsAtTheEnd) {
     EXPECT_TRUE(ops_.SetStepMode(ctx_, 0.0f));
 }
 
+TEST_F(Playback, HardwareDecodingFallsBackToSoftwareSilently) {
+    ops_.SetDecodeOption(ctx_, 1);
+    ASSERT_TRUE(OpenReady(Rear25()));
+    // Whether or not this machine offers a device, the pictures are right.
+    EXPECT_EQ(SeekAndRead(33), 33);
+    ops_.Play(ctx_);
+    ASSERT_TRUE(window_->WaitForMessage(kMsgPresentationEnded, 6000));
+    EXPECT_EQ(Shown(), 74);
+}
+
 TEST_F(Playback, ShortFilesDoNotOpen) {
     const std::string path = Files::Get().Make("short", Rear(29.1, 1.0));
     EXPECT_FALSE(ops_.Open(ctx_, path));
