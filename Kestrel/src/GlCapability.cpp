@@ -8,6 +8,12 @@
 namespace kestrel {
 
 bool ProjectionModelsCanRun() {
+    // The headless platforms can make a context but cannot compose an OpenGL
+    // widget into a window.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        return false;
+    }
     QSurfaceFormat format;
     if (QOpenGLContext::openGLModuleType() == QOpenGLContext::LibGLES) {
         format.setRenderableType(QSurfaceFormat::OpenGLES);

@@ -1,6 +1,6 @@
-// A QApplication for the viewer's tests. Without an explicit platform the
-// tests run on the offscreen platform (no display needed); a run under a
-// display server keeps the platform it names.
+// A QApplication for the viewer's tests. Without a display (and without an
+// explicit platform) the tests run on the offscreen platform; under a display
+// server (xvfb in scripts/test) they use it, OpenGL video windows included.
 #pragma once
 
 #include <QApplication>
@@ -16,7 +16,8 @@ inline QApplication& App() {
     static int argc = 1;
     static char name[] = "kestrel_test";
     static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     static QApplication* app = new QApplication(argc, argv);
