@@ -23,8 +23,12 @@ public:
                 const std::vector<uint32_t>* indices = nullptr);
     // Replaces the vertices of a non-indexed buffer of the same size.
     bool Update(const std::vector<GridVertex>& vertices);
+    // Deletes the GL objects when their context is current; names that
+    // belong to another (or a destroyed) context are only forgotten, since
+    // in the current context they may name someone else's objects.
     void Release();
-    bool IsCreated() const { return vao_ != 0; }
+    // Created, and in the context that is current now.
+    bool IsCreated() const;
     int VertexCount() const { return vertexCount_; }
     int IndexCount() const { return indexCount_; }
 
@@ -32,6 +36,7 @@ public:
     bool Draw(unsigned int primitive = 0x0004 /* GL_TRIANGLES */) const;
 
 private:
+    const void* context_ = nullptr; // the QOpenGLContext the names belong to
     unsigned int vao_ = 0;
     unsigned int vbo_ = 0;
     unsigned int ibo_ = 0;

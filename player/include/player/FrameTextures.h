@@ -38,13 +38,16 @@ public:
                     int height);
 
     const FrameTextures& Textures() const { return textures_; }
+    // Deletes the textures in their own context; in another one they are
+    // only forgotten.
     void Release();
 
 private:
     bool Plane(int index, int internalFormat, int format, int width, int height,
                const uint8_t* data, int stride, int bytesPerPixel);
     FrameTextures textures_;
-    int sizes_[3][3] = {}; // per plane: width, height, internal format of the storage
+    int sizes_[3][3] = {};          // per plane: width, height, internal format of the storage
+    const void* context_ = nullptr; // the QOpenGLContext the textures belong to
 };
 
 } // namespace player

@@ -103,6 +103,7 @@ bool CFrameProgram::Create() {
         program->release();
         programs_[f] = std::move(program);
     }
+    context_ = QOpenGLContext::currentContext();
     gl->glGenSamplers(3, samplers_);
     for (unsigned int s : samplers_) {
         gl->glSamplerParameteri(s, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -115,9 +116,11 @@ bool CFrameProgram::Create() {
 
 void CFrameProgram::Release() {
     QOpenGLExtraFunctions* gl = Gl();
-    if (gl != nullptr && samplers_[0] != 0) {
+    // Sampler names of another context are only forgotten.
+    if (gl != nullptr && samplers_[0] != 0 && context_ == QOpenGLContext::currentContext()) {
         gl->glDeleteSamplers(3, samplers_);
     }
+    context_ = nullptr;
     samplers_[0] = samplers_[1] = samplers_[2] = 0;
     for (auto& p : programs_) {
         p.reset(); // Qt defers the deletion when no context is current
@@ -126,7 +129,8 @@ void CFrameProgram::Release() {
 }
 
 bool CFrameProgram::IsCreated() const {
-    return programs_[0] && programs_[1] && programs_[2];
+    return programs_[0] && programs_[1] && programs_[2] && samplers_[0] != 0 &&
+           context_ == QOpenGLContext::currentContext();
 }
 
 bool CFrameProgram::Begin(const FrameTextures& frame) {

@@ -22,6 +22,7 @@ public:
     // Compiles and links for the current context (GLSL 3.30 core or 3.00 es).
     bool Create();
     void Release();
+    // Created, and in the context that is current now.
     bool IsCreated() const;
 
     // Binds the program, the frame's planes and the samplers.
@@ -35,6 +36,7 @@ private:
     std::unique_ptr<QOpenGLShaderProgram> programs_[kFormats];
     int matrixLocations_[kFormats] = {-1, -1, -1};
     unsigned int samplers_[3] = {0, 0, 0};
+    const void* context_ = nullptr; // the QOpenGLContext of the samplers
     QOpenGLShaderProgram* bound_ = nullptr;
     int boundMatrix_ = -1;
 };

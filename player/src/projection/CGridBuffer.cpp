@@ -27,6 +27,7 @@ bool CGridBuffer::Create(const std::vector<GridVertex>& vertices,
     if (gl == nullptr || vertices.empty()) {
         return false;
     }
+    context_ = QOpenGLContext::currentContext();
     gl->glGenVertexArrays(1, &vao_);
     gl->glBindVertexArray(vao_);
     gl->glGenBuffers(1, &vbo_);
@@ -56,9 +57,13 @@ bool CGridBuffer::Create(const std::vector<GridVertex>& vertices,
     return true;
 }
 
+bool CGridBuffer::IsCreated() const {
+    return vao_ != 0 && context_ == QOpenGLContext::currentContext();
+}
+
 bool CGridBuffer::Update(const std::vector<GridVertex>& vertices) {
     QOpenGLExtraFunctions* gl = Gl();
-    if (gl == nullptr || vbo_ == 0 || ibo_ != 0 ||
+    if (gl == nullptr || !IsCreated() || ibo_ != 0 ||
         static_cast<int>(vertices.size()) != vertexCount_) {
         return false;
     }
@@ -72,7 +77,7 @@ bool CGridBuffer::Update(const std::vector<GridVertex>& vertices) {
 
 void CGridBuffer::Release() {
     QOpenGLExtraFunctions* gl = Gl();
-    if (gl != nullptr) {
+    if (gl != nullptr && context_ == QOpenGLContext::currentContext()) {
         if (ibo_ != 0) {
             gl->glDeleteBuffers(1, &ibo_);
         }
@@ -85,11 +90,12 @@ void CGridBuffer::Release() {
     }
     vao_ = vbo_ = ibo_ = 0;
     vertexCount_ = indexCount_ = 0;
+    context_ = nullptr;
 }
 
 bool CGridBuffer::Draw(unsigned int primitive) const {
     QOpenGLExtraFunctions* gl = Gl();
-    if (gl == nullptr || vao_ == 0) {
+    if (gl == nullptr || !IsCreated()) {
         return false;
     }
     gl->glBindVertexArray(vao_);

@@ -114,6 +114,9 @@ bool CSphereModel::draw(int viewWidth, int viewHeight) {
     if (!created_ || QOpenGLContext::currentContext() == nullptr) {
         return true;
     }
+    if (!program_->IsCreated()) {
+        return false; // the resources belong to another context: initializeGL again
+    }
     BeginScene(viewWidth, viewHeight);
     bool ok = true;
     if (program_->Begin(frame_)) {

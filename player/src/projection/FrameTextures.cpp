@@ -36,6 +36,10 @@ bool CFrameUploader::Plane(int index, int internalFormat, int format, int width,
         stride < width * bytesPerPixel || stride % bytesPerPixel != 0) {
         return false;
     }
+    if (context_ != QOpenGLContext::currentContext()) {
+        Release(); // textures of another context cannot be filled here
+        context_ = QOpenGLContext::currentContext();
+    }
     unsigned int& tex = textures_.planes[index];
     int* size = sizes_[index];
     if (tex == 0) {
@@ -100,14 +104,16 @@ bool CFrameUploader::UploadNv12(const uint8_t* y, int yStride, const uint8_t* uv
 
 void CFrameUploader::Release() {
     QOpenGLExtraFunctions* gl = Gl();
+    const bool own = context_ == QOpenGLContext::currentContext();
     for (int i = 0; i < 3; ++i) {
-        if (gl != nullptr && textures_.planes[i] != 0) {
+        if (gl != nullptr && own && textures_.planes[i] != 0) {
             gl->glDeleteTextures(1, &textures_.planes[i]);
         }
         textures_.planes[i] = 0;
         sizes_[i][0] = sizes_[i][1] = sizes_[i][2] = 0;
     }
     textures_.width = textures_.height = 0;
+    context_ = nullptr;
 }
 
 } // namespace player

@@ -382,6 +382,40 @@ TEST_F(ProjectionDrawing, UnwrapGridOfTheConversionIsEquirectangular) {
     EXPECT_LT(worst, 0.012);
 }
 
+// A view whose context is replaced (a window moved to full screen gets a
+// new one) builds its resources again; the names it had in the old context
+// must not be deleted in the new one, where they may belong to others.
+TEST_F(ProjectionDrawing, ReinitialisingInAnotherContextLeavesItsObjectsAlone) {
+    OffscreenView second;
+    std::string error;
+    ASSERT_TRUE(second.Create(kWidth, kHeight, &error)) << error;
+    CFrameUploader upload;
+    ASSERT_TRUE(upload.UploadRgba(coordinates_.constBits(), coordinates_.width(),
+                                  coordinates_.height(),
+                                  static_cast<int>(coordinates_.bytesPerLine())));
+    ProjectionScene other; // lives in the second context only
+    ASSERT_TRUE(other.initializeGL());
+    other.setFrameTextures(upload.Textures());
+    other.SetDisplayMode(ModeFullFrame);
+    other.SetAspect(kWidth, kHeight);
+    // The fixture's scene, created in the first context, now drawn here:
+    // refused until it is initialised for this context.
+    scene_.SetDisplayMode(ModeFullFrame);
+    EXPECT_FALSE(scene_.draw(kWidth, kHeight));
+    ASSERT_TRUE(scene_.initializeGL());
+    scene_.setFrameTextures(upload.Textures());
+    EXPECT_TRUE(scene_.draw(kWidth, kHeight));
+    ASSERT_TRUE(other.draw(kWidth, kHeight));
+    const QImage img = second.Grab();
+    const QColor centre = img.pixelColor(kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(centre.red(), 128, 3);
+    EXPECT_NEAR(centre.green(), 128, 3);
+    EXPECT_NEAR(centre.blue(), 200, 3);
+    scene_.releaseGL();
+    other.releaseGL();
+    upload.Release();
+}
+
 TEST_F(ProjectionDrawing, YuvPlanesAreConvertedWithBt709LimitedRange) {
     // Four quadrants: red, green, white, black in BT.709 limited range.
     struct Yuv {
