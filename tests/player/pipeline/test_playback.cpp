@@ -263,6 +263,49 @@ TEST_F(Playback, HardwareDecodingFallsBackToSoftwareSilently) {
     EXPECT_EQ(Shown(), 74);
 }
 
+TEST_F(Playback, FlatViewZoomAndPan) {
+    ASSERT_TRUE(OpenReady(Rear25()));
+    EXPECT_EQ(SeekAndRead(10), 10);
+    // 2x around the centre of the 320 x 192 view.
+    ASSERT_TRUE(ops_.SetZoomPan(ctx_, 160, 96, 0, 0, 2.0f, 1));
+    EXPECT_EQ(ctx_.renderer->Engine()->DestinationRect(), (PixelRect{-160, -96, 480, 288}));
+    // Every view pixel shows the frame point the zoom puts there (away from
+    // the frame-code box and the cell edges).
+    Window::Pump(30);
+    const QImage zoomed = ctx_.renderer->Engine()->GetCurrentImage();
+    int matches = 0;
+    int tried = 0;
+    for (int y = 4; y < 192; y += 12) {
+        for (int x = 4; x < 320; x += 12) {
+            const double u = (x + 0.5 + 160) / 640.0;
+            const double v = (y + 0.5 + 96) / 384.0;
+            const double cu = std::fmod(u * 12.0, 1.0);
+            const double cv = std::fmod(v * 12.0, 1.0);
+            if (cu < 0.2 || cu > 0.8 || cv < 0.2 || cv > 0.8 || std::fabs(v - 0.5) < 0.15) {
+                continue;
+            }
+            const synth::Rgb want = synth::FlatChartColor(u, v);
+            const QColor got = zoomed.pixelColor(x, y);
+            ++tried;
+            matches += (std::abs(got.red() - want.r) < 60 && std::abs(got.green() - want.g) < 60 &&
+                        std::abs(got.blue() - want.b) < 60)
+                           ? 1
+                           : 0;
+        }
+    }
+    EXPECT_GT(tried, 50);
+    EXPECT_GE(matches, tried * 9 / 10);
+    ASSERT_TRUE(ops_.SetZoomPan(ctx_, 160, 96, 20, -10, 2.0f, 1));
+    EXPECT_EQ(ctx_.renderer->Engine()->DestinationRect(), (PixelRect{-140, -106, 500, 278}));
+    EXPECT_TRUE(ops_.ReapplyZoomPan(ctx_));
+    // Turning the rectangle inside out is refused and changes nothing.
+    EXPECT_FALSE(ops_.SetFlipPosition(ctx_, 1));
+    EXPECT_EQ(ctx_.renderer->Engine()->DestinationRect(), (PixelRect{-140, -106, 500, 278}));
+    // The mirror of the flat view.
+    EXPECT_EQ(ops_.ToggleFlip(ctx_), 1);
+    EXPECT_EQ(ops_.ToggleFlip(ctx_), 0);
+}
+
 TEST_F(Playback, ShortFilesDoNotOpen) {
     const std::string path = Files::Get().Make("short", Rear(29.1, 1.0));
     EXPECT_FALSE(ops_.Open(ctx_, path));
