@@ -6,7 +6,21 @@
 // take the context's lock.
 #pragma once
 
+#include <player/CMoment.h>
+
 namespace kestrel {
+
+// A zoom step of the enlarge state at a point of the view.
+struct ZoomRequest {
+    int displayMode = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int clickX = 0;
+    int clickY = 0;
+    float zoom = 1.0f; // the new factor: 1, 2 or 3
+    bool fullScreen = false;
+    bool keepAspect = true;
+};
 
 class CameraPort {
 public:
@@ -25,6 +39,10 @@ public:
     virtual void Repaint() = 0;
     // The view's client size changed (a drag is scaled by the view's height).
     virtual void SetViewSize(int width, int height) {}
+    // Zooms toward the clicked point; the record takes the new factor.
+    virtual void ApplyZoom(const ZoomRequest& request, player::CMoment& moment) {
+        moment.zoom = request.zoom;
+    }
 };
 
 // A camera with no movie open: nothing to turn, draw or play.

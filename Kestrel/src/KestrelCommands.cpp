@@ -141,15 +141,26 @@ void KestrelCommands::ClickZoom(int camera, QPoint point) {
         return;
     }
     player::CMoment& m = d_.moment(camera);
-    float zoom = m.zoom + 1.0f;
-    if (zoom > 3.0f) {
-        zoom = 1.0f; // clicking cycles 1x, 2x, 3x, 1x
+    ZoomRequest r;
+    r.displayMode = view->displayMode();
+    r.clientWidth = view->width();
+    r.clientHeight = view->height();
+    r.zoom = (m.zoom > 0.0f ? m.zoom : 1.0f) + 1.0f;
+    r.clickX = point.x();
+    r.clickY = point.y();
+    if (r.zoom > 3.0f) {
+        // Clicking cycles 1x, 2x, 3x, 1x; the reset zooms about the centre.
+        r.zoom = 1.0f;
+        const QPoint centre = ZoomResetCentre(view->size());
+        r.clickX = centre.x();
+        r.clickY = centre.y();
     }
-    m.zoom = zoom;
-    m.dragStartX = point.x();
-    m.dragStartY = point.y();
-    view->SetZoomFactor(zoom);
-    d_.cameraPort(camera).EndDrag();
+    r.fullScreen = d_.state_.fullScreen;
+    r.keepAspect = d_.state_.keepAspect;
+    CameraPort& port = d_.cameraPort(camera);
+    port.ApplyZoom(r, m);
+    view->SetZoomFactor(r.zoom);
+    port.EndDrag();
 }
 
 void KestrelCommands::ToggleEnlarge() {

@@ -179,8 +179,8 @@ void KestrelLayouter::RefreshMapWindow() {
                       !main_.isMinimized();
     if (show) {
         // Without a map host the logo panel fills the window.
-        if (c_.mapHost == nullptr) {
-            c_.logo->show();
+        if (c_.mapHost == nullptr && !c_.logo->isVisible()) {
+            c_.logo->RequestShow(true);
         }
         if (!c_.mapWindow->isVisible()) {
             c_.mapWindow->show();

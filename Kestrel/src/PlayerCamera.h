@@ -22,6 +22,7 @@ public:
         : ctx_(context), ops_(ops), moment_(moment) {}
 
     void SetViewSize(int, int height) override { clientHeight_ = height; }
+    void ApplyZoom(const ZoomRequest& request, player::CMoment& moment) override;
 
     bool HoldsMovie() const override { return ctx_.playState.load() != 0; }
     int PlayState() const override { return ctx_.playState.load(); }

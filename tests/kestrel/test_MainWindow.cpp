@@ -321,3 +321,23 @@ TEST_F(MainWindow, SettingsToggleMessageValues) {
     EXPECT_EQ(main.got[0].first, 0);
     EXPECT_EQ(UM_SETTING_CHANGED, 0x81F5);
 }
+
+TEST_F(MainWindow, EnlargeClicksCycleTheZoom) {
+    auto dlg = Start();
+    KestrelChildren& c = dlg->children();
+    // Without the enlarge state a click does not zoom.
+    dlg->OnViewZoom(0, QPoint(100, 100));
+    EXPECT_FLOAT_EQ(dlg->moment(0).zoom, 1.0f);
+    dlg->OnCommand(38008);
+    EXPECT_TRUE(c.views[0]->enlarge());
+    EXPECT_TRUE(c.views[1]->enlarge());
+    EXPECT_EQ(c.views[0]->cursor().shape(), Qt::BitmapCursor); // the magnifier
+    for (float expected : {2.0f, 3.0f, 1.0f, 2.0f}) {
+        dlg->OnViewZoom(0, QPoint(100, 100));
+        EXPECT_FLOAT_EQ(dlg->moment(0).zoom, expected);
+        EXPECT_FLOAT_EQ(c.views[0]->zoomFactor(), expected);
+    }
+    dlg->OnCommand(38008);
+    EXPECT_FALSE(c.views[0]->enlarge());
+    EXPECT_NE(c.views[0]->cursor().shape(), Qt::BitmapCursor);
+}
