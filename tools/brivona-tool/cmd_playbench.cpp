@@ -96,10 +96,11 @@ int cmd_playbench(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    // The window outlives the contexts: closing a session detaches from it.
+    player::CPlayerTestWindow window(width, height);
     player::PlayerContext contexts[2];
     player::PlayerContext& ctx = contexts[mode == 5 ? 1 : 0];
     const player::PlayerOps ops = player::MakePlayerOps();
-    player::CPlayerTestWindow window(width, height);
     window.show();
     ops.Init(ctx, &window, QStringLiteral("メイリオ"));
     if (!ops.Open(ctx, file)) {

@@ -6,6 +6,8 @@
 
 #include "player/ViewState.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <mutex>
 
@@ -39,7 +41,7 @@ public:
 
 private:
     std::mutex lock_;
-    CVideoWindow* window_;
+    QPointer<CVideoWindow> window_; // null once the window is gone
     int frameWidth_;
     int frameHeight_;
     ViewState* viewState_;

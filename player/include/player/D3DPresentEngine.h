@@ -87,6 +87,8 @@ public:
     // Hands back samples that are not to be drawn.
     void ReleaseSkipped();
     bool HasPending() const;
+    // The window is going away: no more paint requests are sent to it.
+    void DetachWindow() { window_ = nullptr; }
     // Hands back every sample waiting to be drawn (no GL to draw them with).
     void DropPending();
 
@@ -100,7 +102,7 @@ private:
     void RequestPaint();
     void RequestRelease();
 
-    CVideoWindow* window_;
+    std::atomic<CVideoWindow*> window_;
     ProjectionScene scene_;
     CFrameUploader uploader_;
 

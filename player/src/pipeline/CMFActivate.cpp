@@ -17,12 +17,12 @@ CMFActivate::~CMFActivate() {
 EVRCustomPresenter* CMFActivate::ActivateObject() {
     std::lock_guard lock(lock_);
     if (!presenter_) {
-        engine_ = std::make_unique<D3DPresentEngine>(window_);
+        engine_ = std::make_unique<D3DPresentEngine>(window_.data());
         presenter_ = std::make_unique<EVRCustomPresenter>(engine_.get());
         if (viewState_ != nullptr) {
             engine_->Scene().LoadViewState(*viewState_);
         }
-        if (window_ != nullptr) {
+        if (!window_.isNull()) {
             window_->AttachEngine(engine_.get());
         }
     }
@@ -35,7 +35,7 @@ void CMFActivate::ShutdownObject() {
         return;
     }
     presenter_->ReleaseServicePointers();
-    if (window_ != nullptr) {
+    if (!window_.isNull()) {
         window_->DetachEngine(engine_.get());
     }
     // Whatever the window had not drawn yet goes back to the pool.

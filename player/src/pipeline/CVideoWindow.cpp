@@ -21,8 +21,12 @@ CVideoWindow::CVideoWindow(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 CVideoWindow::~CVideoWindow() {
+    // Sessions should be closed before their window goes; if one is not,
+    // its engine stops sending work here.
     if (engine_ != nullptr) {
-        DetachEngine(engine_);
+        D3DPresentEngine* engine = engine_;
+        DetachEngine(engine);
+        engine->DetachWindow();
     }
 }
 

@@ -108,13 +108,19 @@ HResult D3DPresentEngine::PresentSample(VideoSample* sample, bool late) {
 }
 
 void D3DPresentEngine::RequestPaint() {
-    CVideoWindow* w = window_;
+    CVideoWindow* w = window_.load();
+    if (w == nullptr) {
+        return;
+    }
     QMetaObject::invokeMethod(
         w, [w] { w->EngineFrameReady(); }, Qt::QueuedConnection);
 }
 
 void D3DPresentEngine::RequestRelease() {
-    CVideoWindow* w = window_;
+    CVideoWindow* w = window_.load();
+    if (w == nullptr) {
+        return;
+    }
     QMetaObject::invokeMethod(
         w, [w] { w->EngineRelease(); }, Qt::QueuedConnection);
 }
@@ -166,16 +172,17 @@ void D3DPresentEngine::ClearOverlay() {
 }
 
 QImage D3DPresentEngine::GetCurrentImage() {
-    if (window_ == nullptr) {
+    CVideoWindow* window = window_.load();
+    if (window == nullptr) {
         return {};
     }
-    QImage image = window_->grabFramebuffer();
+    QImage image = window->grabFramebuffer();
     if (image.isNull()) {
         return image;
     }
     // At the window's size, in window pixels.
-    if (image.size() != window_->size()) {
-        image = image.scaled(window_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.size() != window->size()) {
+        image = image.scaled(window->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     return image.convertToFormat(QImage::Format_RGB32);
 }
