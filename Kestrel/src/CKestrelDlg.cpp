@@ -306,6 +306,10 @@ void CKestrelDlg::OnViewDoubleClick(int camera) {
     commands_->DoubleClick(camera);
 }
 
+void CKestrelDlg::OnPlayerStep(int message, std::int64_t lParam) {
+    PostAppMessage(this, message, 0, lParam);
+}
+
 bool CKestrelDlg::event(QEvent* e) {
     if (const AppMessage* m = AsAppMessage(e)) {
         if (commands_->OnMessage(*m)) {

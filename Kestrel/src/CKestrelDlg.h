@@ -82,6 +82,7 @@ public:
     void OnViewReady(int camera) override;
     void OnGraphEvent() override;
     void OnViewDoubleClick(int camera) override;
+    void OnPlayerStep(int message, std::int64_t lParam) override;
 
 signals:
     // The deferred start-up has run (the window is ready for the user).

@@ -6,6 +6,8 @@
 #include "SkinArt.h"
 #include "UiResources.h"
 
+#include <player/PlayerMessages.h>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
@@ -107,8 +109,18 @@ void CMovieStatic::ApplyCursor() {
     }
 }
 
-bool CMovieStatic::HandlePlayerMessage(int type) {
+bool CMovieStatic::HandlePlayerMessage(const QEvent& e) {
+    const int type = static_cast<int>(e.type());
     switch (type) {
+    case UM_STEP_FRAME:
+    case UM_STEP_END:
+        if (const auto* m = dynamic_cast<const player::PlayerEvent*>(&e)) {
+            if (owner_ != nullptr) {
+                owner_->OnPlayerStep(type, m->lParam());
+            }
+            return true;
+        }
+        return false;
     case UM_GRAPH_EVENT:
         // Each fallback-player event is handled once: by the rear view, or by
         // the main view when there is no rear movie.
@@ -135,7 +147,7 @@ bool CMovieStatic::HandlePlayerMessage(int type) {
 }
 
 bool CMovieStatic::event(QEvent* e) {
-    if (HandlePlayerMessage(static_cast<int>(e->type()))) {
+    if (HandlePlayerMessage(*e)) {
         return true;
     }
     return QWidget::event(e);
@@ -145,7 +157,7 @@ bool CMovieStatic::eventFilter(QObject* watched, QEvent* e) {
     if (watched != video_) {
         return QWidget::eventFilter(watched, e);
     }
-    if (HandlePlayerMessage(static_cast<int>(e->type()))) {
+    if (HandlePlayerMessage(*e)) {
         return true;
     }
     switch (e->type()) {

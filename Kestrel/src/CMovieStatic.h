@@ -87,7 +87,7 @@ private:
     void DoubleClickRoutine() override;
     void ResumeInertia() override;
 
-    bool HandlePlayerMessage(int type);
+    bool HandlePlayerMessage(const QEvent& e);
     void ApplyCursor();
 
     const UiResources& ui_;

@@ -80,6 +80,10 @@ bool KestrelCommands::OnMessage(const AppMessage& m) {
         }
         return true;
     case UM_SLIDER_PRESS:
+    case UM_STEP_FRAME:
+    case UM_STEP_END:
+    case UM_GRAPH_EVENT:
+        // Playback coordination answers these once recordings open.
         return true;
     case UM_PROGRESS:
         return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPoint>
+#include <cstdint>
 
 namespace kestrel {
 
@@ -16,6 +17,9 @@ public:
     virtual void OnViewReady(int camera) = 0;
     virtual void OnGraphEvent() = 0;
     virtual void OnViewDoubleClick(int camera) = 0;
+    // Step mode of the camera's context: UM_STEP_FRAME (lParam = frame) or
+    // UM_STEP_END (lParam = frame count).
+    virtual void OnPlayerStep(int message, std::int64_t lParam) {}
 };
 
 } // namespace kestrel

@@ -16,6 +16,8 @@
 #include "PadWorker.h"
 #include "UiResources.h"
 
+#include <player/PlayerMessages.h>
+
 #include <QTest>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -244,6 +246,8 @@ TEST_F(MovieView, ViewShowsTheNoMovieTextAndForwardsPlayerReports) {
         void OnViewReady(int c) override { readies.push_back(c); }
         void OnGraphEvent() override { ++graph; }
         void OnViewDoubleClick(int) override {}
+        void OnPlayerStep(int message, std::int64_t l) override { steps.emplace_back(message, l); }
+        std::vector<std::pair<int, std::int64_t>> steps;
     } owner;
     UiResources ui;
     CMovieStatic rear(nullptr, ui, &owner, 1);
@@ -266,8 +270,11 @@ TEST_F(MovieView, ViewShowsTheNoMovieTextAndForwardsPlayerReports) {
     PostAppMessage(&rear, UM_GRAPH_EVENT, 0, 0);
     main.SetHoldsMovie(true, true);
     PostAppMessage(&main, UM_GRAPH_EVENT, 0, 0); // the rear view handles these
+    player::PostPlayerMessage(&rear, player::kMsgStepFrame, 0, 77);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(owner.ends, std::vector<int>{1});
+    ASSERT_EQ(owner.steps.size(), 1u);
+    EXPECT_EQ(owner.steps[0], (std::pair<int, std::int64_t>(UM_STEP_FRAME, 77)));
     EXPECT_EQ(owner.readies, std::vector<int>{1});
     EXPECT_EQ(owner.graph, 1);
 }
