@@ -251,13 +251,14 @@ bool VideoDecoder::HandleFrame(AVFrame* decoded, int serial) {
     hasHeld_ = false;
     if (clock_ != nullptr && clock_->IsRunning() && clock_->Rate() > 0) {
         const int64_t lateBy = clock_->GetTime() - (time + duration);
-        // Above x2 a picture that ended more than a frame ago is thinned; at
+        // Above x2 a picture that ended more than four frames ago is thinned; at
         // any rate one far behind is, so that the picture catches up with the
         // clock. A late picture is still shown when nothing was for 100 ms,
         // so that the view keeps moving while whole groups are skipped.
         const auto now = std::chrono::steady_clock::now();
         const bool starving = now - lastDelivered_ > std::chrono::milliseconds(100);
-        const bool thin = !starving && (thinning_ ? lateBy > duration : lateBy > kHnsPerSecond / 2);
+        const bool thin =
+            !starving && (thinning_ ? lateBy > 4 * duration : lateBy > kHnsPerSecond / 2);
         if (thin) {
             ++thinned_;
             if (lateBy > kHnsPerSecond / 2) {
