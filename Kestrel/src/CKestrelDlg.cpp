@@ -261,16 +261,39 @@ void CKestrelDlg::CycleLayout() {
     update();
 }
 
+namespace {
+
+// Runs a rearrangement with the camera paused, then returns it to playing or
+// stopped as it was.
+template <typename F> void WithPlaybackPaused(CameraPort& camera, F rearrange) {
+    const int state = camera.HoldsMovie() ? camera.PlayState() : 0;
+    if (state == 1 || state == 2) {
+        camera.Pause();
+    }
+    rearrange();
+    if (state == 2) {
+        camera.Play();
+    } else if (state == 1) {
+        camera.Stop();
+    }
+}
+
+} // namespace
+
 void CKestrelDlg::EnterFullScreen() {
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    layouter_.EnterFullScreen();
-    show();
+    WithPlaybackPaused(cameraPort(state_.shownCamera), [this] {
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        layouter_.EnterFullScreen();
+        show();
+    });
 }
 
 void CKestrelDlg::LeaveFullScreen() {
-    setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    layouter_.LeaveFullScreen();
-    show();
+    WithPlaybackPaused(cameraPort(state_.shownCamera), [this] {
+        setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        layouter_.LeaveFullScreen();
+        show();
+    });
 }
 
 void CKestrelDlg::OnCommand(int commandId) {

@@ -39,6 +39,9 @@ public:
     virtual void Repaint() = 0;
     // The view's client size changed (a drag is scaled by the view's height).
     virtual void SetViewSize(int width, int height) {}
+    virtual void Play() {}
+    virtual void Pause() {}
+    virtual void Stop() {}
     // Zooms toward the clicked point; the record takes the new factor.
     virtual void ApplyZoom(const ZoomRequest& request, player::CMoment& moment) {
         moment.zoom = request.zoom;

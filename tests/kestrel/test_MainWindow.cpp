@@ -341,3 +341,34 @@ TEST_F(MainWindow, EnlargeClicksCycleTheZoom) {
     EXPECT_FALSE(c.views[0]->enlarge());
     EXPECT_NE(c.views[0]->cursor().shape(), Qt::BitmapCursor);
 }
+
+TEST_F(MainWindow, FullScreenPausesPlaybackWhileItRearranges) {
+    auto dlg = Start();
+    struct Fake : CameraPort {
+        int state = 2;
+        std::vector<std::string> calls;
+        bool HoldsMovie() const override { return true; }
+        int PlayState() const override { return state; }
+        int SpeedCode() const override { return 1; }
+        bool DragBy(int, int) override { return true; }
+        void EndDrag() override {}
+        void ResetView() override {}
+        void Repaint() override {}
+        void Play() override { calls.push_back("play"); }
+        void Pause() override { calls.push_back("pause"); }
+        void Stop() override { calls.push_back("stop"); }
+    } camera;
+    dlg->SetCameraPort(0, &camera);
+    dlg->EnterFullScreen();
+    EXPECT_EQ(camera.calls, (std::vector<std::string>{"pause", "play"}));
+    camera.calls.clear();
+    camera.state = 1;
+    dlg->LeaveFullScreen();
+    EXPECT_EQ(camera.calls, (std::vector<std::string>{"pause", "stop"}));
+    camera.calls.clear();
+    camera.state = 3; // paused stays paused
+    dlg->EnterFullScreen();
+    dlg->LeaveFullScreen();
+    EXPECT_TRUE(camera.calls.empty());
+    dlg->SetCameraPort(0, nullptr);
+}
