@@ -402,6 +402,12 @@ void CKestrelDlg::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && children_.created()) {
         layouter_.RefreshMapWindow();
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !isMinimized()) {
+            // Restored: both cameras take their stored zoom and pan again.
+            cameraPort(0).ReapplyZoom();
+            cameraPort(1).ReapplyZoom();
+        }
     }
 }
 

@@ -39,6 +39,8 @@ public:
     virtual void Repaint() = 0;
     // The view's client size changed (a drag is scaled by the view's height).
     virtual void SetViewSize(int width, int height) {}
+    // Applies the stored 2D zoom and pan again (the window was restored).
+    virtual void ReapplyZoom() {}
     virtual void Play() {}
     virtual void Pause() {}
     virtual void Stop() {}

@@ -31,6 +31,7 @@ public:
     void EndDrag() override { ops_.EndDrag(ctx_); }
     void ResetView() override { ops_.ResetView(ctx_); }
     void Repaint() override { ops_.Repaint(ctx_); }
+    void ReapplyZoom() override { ops_.ReapplyZoomPan(ctx_); }
     void Play() override { ops_.Play(ctx_); }
     void Pause() override { ops_.Pause(ctx_); }
     void Stop() override { ops_.Stop(ctx_); }
