@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +26,19 @@ std::string FolderOf(const std::string& path) {
     return parent.empty() ? std::string(".") : parent.string();
 }
 
+// The process's umask without changing it (umask() would, and writers run on
+// several threads at once): Linux reports it in /proc/self/status.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        }
+    }
+    return 022;
+}
+
 } // namespace
 
 AtomicOutputFile::~AtomicOutputFile() {
@@ -36,31 +51,52 @@ bool AtomicOutputFile::Fail(const std::string& what) {
     return false;
 }
 
-bool AtomicOutputFile::Open(const std::string& finalPath) {
+bool AtomicOutputFile::FailAndAbandon(const std::string& what) {
+    Fail(what);
     Abandon();
+    return false;
+}
+
+bool AtomicOutputFile::Open(const std::string& finalPath, const Options& options) {
+    Abandon();
+    options_ = options;
+    written_ = 0;
+    existed_ = false;
+    error_.clear();
     finalPath_ = finalPath;
-    const std::filesystem::path p(finalPath);
+    std::error_code ec;
+    if (options.followSymlink && std::filesystem::is_symlink(finalPath, ec)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(finalPath, ec);
+        if (ec) {
+            error_ = "cannot follow the link " + finalPath + ": " + ec.message();
+            return false;
+        }
+        finalPath_ = resolved.string();
+    }
+    const std::string folder = FolderOf(finalPath_);
     std::string pattern =
-        (std::filesystem::path(FolderOf(finalPath)) / ("." + p.filename().string() + ".XXXXXX"))
+        (std::filesystem::path(folder) /
+         ("." + std::filesystem::path(finalPath_).filename().string() + ".XXXXXX"))
             .string();
     fd_ = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) {
-        return Fail("cannot create a file in " + FolderOf(finalPath));
+        return Fail("cannot create a file in " + folder);
     }
     tempPath_ = pattern;
-    // mkostemp creates 0600; a recording copy should carry the usual mode.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
-    written_ = 0;
-    error_.clear();
+    // mkostemp creates 0600; the output should carry the mode a plain create
+    // (or the caller) gives.
+    const mode_t mode =
+        options.mode >= 0 ? static_cast<mode_t>(options.mode) & 07777 : 0666 & ~CurrentUmask();
+    if (::fchmod(fd_, mode) != 0) {
+        return FailAndAbandon("cannot set the mode of " + tempPath_);
+    }
     return true;
 }
 
 bool AtomicOutputFile::Write(const void* data, size_t length) {
     if (fd_ < 0) {
         errno = EBADF;
-        return Fail("write");
+        return Fail("the file is not open");
     }
     const char* p = static_cast<const char*>(data);
     while (length > 0) {
@@ -69,7 +105,7 @@ bool AtomicOutputFile::Write(const void* data, size_t length) {
             if (errno == EINTR) {
                 continue;
             }
-            return Fail("write " + tempPath_);
+            return Fail("cannot write " + tempPath_);
         }
         p += n;
         length -= static_cast<size_t>(n);
@@ -81,27 +117,24 @@ bool AtomicOutputFile::Write(const void* data, size_t length) {
 bool AtomicOutputFile::CopyFrom(int sourceFd, uint64_t offset, uint64_t length) {
     if (fd_ < 0) {
         errno = EBADF;
-        return Fail("copy");
+        return Fail("the file is not open");
     }
     off_t in = static_cast<off_t>(offset);
-    bool kernelCopy = true;
-    while (length > 0 && kernelCopy) {
+    while (length > 0) {
         const size_t chunk = length < kCopyWindow ? static_cast<size_t>(length) : kCopyWindow;
         const ssize_t n = copy_file_range(sourceFd, &in, fd_, nullptr, chunk, 0);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                errno == EBADF) {
-                kernelCopy = false; // file systems that cannot: copy through memory
-                break;
-            }
-            return Fail("copy into " + tempPath_);
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
-        if (n == 0) {
-            errno = EIO;
-            return Fail("source ended early while copying into " + tempPath_);
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+            errno != EBADF) {
+            return Fail("cannot copy into " + tempPath_);
+        }
+        if (n <= 0) {
+            // File systems that cannot (or that report nothing copied, as
+            // some pseudo files do): copy through memory, which also tells
+            // a source that really ended early.
+            break;
         }
         length -= static_cast<uint64_t>(n);
         written_ += static_cast<uint64_t>(n);
@@ -118,7 +151,7 @@ bool AtomicOutputFile::CopyFrom(int sourceFd, uint64_t offset, uint64_t length) 
             if (errno == EINTR) {
                 continue;
             }
-            return Fail("read source");
+            return Fail("cannot read the source of " + tempPath_);
         }
         if (n == 0) {
             errno = EIO;
@@ -133,33 +166,52 @@ bool AtomicOutputFile::CopyFrom(int sourceFd, uint64_t offset, uint64_t length) 
     return true;
 }
 
-bool AtomicOutputFile::Commit() {
+bool AtomicOutputFile::Commit(bool replaceExisting) {
+    existed_ = false;
     if (fd_ < 0) {
         errno = EBADF;
-        return Fail("commit");
+        return Fail("the file is not open");
     }
-    if (fsync(fd_) != 0) {
-        const bool ok = Fail("flush " + tempPath_);
-        Abandon();
-        return ok;
+    if (options_.keepExistingMode) {
+        struct stat st {};
+        if (::stat(finalPath_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::fchmod(fd_, st.st_mode & 07777) != 0) {
+            return FailAndAbandon("cannot set the mode of " + tempPath_);
+        }
     }
-    if (::close(fd_) != 0) {
-        fd_ = -1;
-        const bool ok = Fail("close " + tempPath_);
-        Abandon();
-        return ok;
+    if (::fsync(fd_) != 0) {
+        return FailAndAbandon("cannot write " + tempPath_);
     }
+    const int fd = fd_;
     fd_ = -1;
-    if (std::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
-        const bool ok = Fail("rename to " + finalPath_);
-        Abandon();
-        return ok;
+    if (::close(fd) != 0) {
+        return FailAndAbandon("cannot write " + tempPath_);
+    }
+    int r = 0;
+    if (replaceExisting) {
+        r = std::rename(tempPath_.c_str(), finalPath_.c_str());
+    } else {
+        r = ::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, finalPath_.c_str(),
+                        RENAME_NOREPLACE);
+        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // The file system cannot refuse by itself: test first.
+            std::error_code ec;
+            if (std::filesystem::exists(finalPath_, ec)) {
+                errno = EEXIST;
+            } else {
+                r = std::rename(tempPath_.c_str(), finalPath_.c_str());
+            }
+        }
+    }
+    if (r != 0) {
+        existed_ = !replaceExisting && errno == EEXIST;
+        return FailAndAbandon("cannot create " + finalPath_);
     }
     tempPath_.clear();
     // The rename is durable only once the folder itself is on the disk.
     const int dirFd = ::open(FolderOf(finalPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
-        fsync(dirFd);
+        ::fsync(dirFd);
         ::close(dirFd);
     }
     return true;
