@@ -1,5 +1,6 @@
 #include "playcore/Settings.h"
 
+#include "playcore/AtomicOutputFile.h"
 #include "playcore/IniFile.h"
 
 #include <cerrno>
@@ -56,47 +57,6 @@ ReadResult ReadWholeFile(const fs::path& path, std::string& out) {
     return ReadResult::Ok;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes `bytes` to a temporary sibling of `target`, flushes it to the disk
-// and renames it over `target`; the directory is flushed too so that the
-// rename itself survives a crash.
-bool ReplaceFileAtomically(const fs::path& target, const std::string& bytes, int dirFd,
-                           mode_t mode) {
-    std::string tmpl =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        ok = ::rename(tmpl.c_str(), target.c_str()) == 0;
-    }
-    if (!ok) {
-        ::unlink(tmpl.c_str());
-        return false;
-    }
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-    }
-    return true;
-}
-
 // Cuts `s` to at most `maxChars` UTF-8 characters.
 std::string CutToChars(std::string s, std::size_t maxChars) {
     std::size_t chars = 0;
@@ -131,7 +91,6 @@ public:
     }
     DirectoryLock(const DirectoryLock&) = delete;
     DirectoryLock& operator=(const DirectoryLock&) = delete;
-    int fd() const { return fd_; }
 
 private:
     int fd_;
@@ -165,38 +124,28 @@ bool WriteSetting(const fs::path& startDir, std::string_view section, std::strin
     if (!IniFile::IsValidSettingText(section, key, value)) {
         return false;
     }
-    fs::path target = SettingsFilePath(startDir);
     // A settings file that is a link stays a link: the file it names is
-    // replaced.
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (ec) {
-            return false;
-        }
-        target = resolved;
+    // replaced, keeping its permissions (a new file gets 0644).
+    AtomicOutputFile::Options options;
+    options.mode = 0644;
+    options.keepExistingMode = true;
+    options.followSymlink = true;
+    AtomicOutputFile out;
+    if (!out.Open(SettingsFilePath(startDir).string(), options)) {
+        return false;
     }
+    const fs::path target = out.finalPath();
     const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     DirectoryLock lock(dir);
 
     std::string text;
-    mode_t mode = 0644;
-    switch (ReadWholeFile(target, text)) {
-    case ReadResult::Ok: {
-        struct stat st {};
-        if (::stat(target.c_str(), &st) == 0) {
-            mode = st.st_mode & 07777;
-        }
-        break;
-    }
-    case ReadResult::Missing:
-        break;
-    case ReadResult::Failed:
+    if (ReadWholeFile(target, text) == ReadResult::Failed) {
         return false; // never replace a file that could not be read back
     }
     IniFile ini = IniFile::Parse(text);
     ini.Set(section, key, value);
-    return ReplaceFileAtomically(target, ini.Serialize(), lock.fd(), mode);
+    const std::string bytes = ini.Serialize();
+    return out.Write(bytes.data(), bytes.size()) && out.Commit();
 }
 
 bool WriteSettingNumber(const fs::path& startDir, std::string_view section, std::string_view key,
