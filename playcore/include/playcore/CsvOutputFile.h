@@ -6,6 +6,7 @@
 // temporary.
 #pragma once
 
+#include "playcore/AtomicOutputFile.h"
 #include "playcore/CharsetEncoder.h"
 
 #include <cstddef>
@@ -44,28 +45,25 @@ public:
     // Removes the temporary file.
     void Abandon();
 
-    bool isOpen() const { return fd_ >= 0; }
-    bool fileExisted() const { return existed_; }
+    bool isOpen() const { return out_.isOpen(); }
+    bool fileExisted() const { return out_.finalExisted(); }
     // Whether the last failure came from the disk (rather than from a line
     // that could not be converted or was too long).
     bool diskFailed() const { return diskFailed_; }
     std::size_t linesWritten() const { return lines_; }
     const std::filesystem::path& finalPath() const { return finalPath_; }
-    const std::filesystem::path& temporaryPath() const { return tempPath_; }
+    const std::string& temporaryPath() const { return out_.temporaryPath(); }
     const std::string& charset() const { return encoder_.charset(); }
     const std::string& error() const { return error_; }
 
 private:
-    bool Fail(const std::string& what, int err);
-    bool Append(const std::string& bytes);
+    bool Fail(const std::string& what, bool disk);
 
     CharsetEncoder encoder_;
-    int fd_ = -1;
+    AtomicOutputFile out_;
     std::size_t lines_ = 0;
-    bool existed_ = false;
     bool diskFailed_ = false;
     std::filesystem::path finalPath_;
-    std::filesystem::path tempPath_;
     std::string error_;
 };
 
