@@ -1,5 +1,7 @@
 #include "playcore/RecordingNames.h"
 
+#include "playcore/UiText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -12,8 +14,7 @@ namespace {
 struct TriggerRow {
     char letter;
     int code;
-    int textId;
-    const char* label;
+    int textId; // its label in the UI text table
     int filterGroup;
     uint32_t bit;
     bool parking;
@@ -21,15 +22,15 @@ struct TriggerRow {
 
 // Indexed by code.
 constexpr std::array<TriggerRow, 9> kTriggers = {{
-    {'A', 0, 26, "常時", 0, 0x01, false},
-    {'G', 1, 29, "衝撃", 1, 0x04, false},
-    {'M', 2, 27, "マニュアル", 2, 0x02, false},
-    {'P', 3, 28, "駐車", 3, 0x08, true},
-    {'S', 4, 141, "駐車衝撃", 4, 0x10, true},
-    {'O', 5, 145, "速度取締機", -1, 0x20, false},
-    {'R', 6, 146, "レーダー", -1, 0x40, false},
-    {'T', 7, 28, "駐車", 3, 0x08, true},
-    {'U', 8, 141, "駐車衝撃", 4, 0x10, true},
+    {'A', 0, 26, 0, 0x01, false},
+    {'G', 1, 29, 1, 0x04, false},
+    {'M', 2, 27, 2, 0x02, false},
+    {'P', 3, 28, 3, 0x08, true},
+    {'S', 4, 141, 4, 0x10, true},
+    {'O', 5, 145, -1, 0x20, false},
+    {'R', 6, 146, -1, 0x40, false},
+    {'T', 7, 28, 3, 0x08, true},
+    {'U', 8, 141, 4, 0x10, true},
 }};
 
 // The order in which TriggerCode tries the letters (by code).
@@ -172,7 +173,7 @@ int TriggerTextId(int code) {
 
 const char* TriggerCodeLabel(int code) {
     const TriggerRow* row = RowOf(code);
-    return row ? row->label : "";
+    return row ? ui_text(row->textId) : "";
 }
 
 int TriggerFilterGroup(int code) {
