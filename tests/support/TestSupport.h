@@ -41,4 +41,8 @@ std::string BuiltProgram(const std::string& name);
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// Names of the entries of a folder, sorted (to tell that nothing was left
+// beside an output).
+std::vector<std::string> FileNamesIn(const std::filesystem::path& dir);
+
 } // namespace testsupport

@@ -1,15 +1,11 @@
 // brivona-tool track: exports the GPS track of a recording, or of every
 // recording of a folder, as GPX, GeoJSON, KML or CSV.
+#include "playcore/AtomicOutputFile.h"
 #include "playcore/TrackExport.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 const char* help_track() {
@@ -29,33 +25,15 @@ const char kUsage[] =
     "  -o OUT      output file, replaced only once it is completely written\n"
     "exit status: 0 written, 1 error\n";
 
-// Writes `bytes` to a temporary file beside `path`, flushes it and renames it
-// over `path`.
+// Writes `bytes` to a temporary file beside `path` and renames it over
+// `path` once it is on the disk.
 bool WriteFileAtomically(const fs::path& path, const std::string& bytes, std::string* error) {
-    const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0) {
-        *error = dir.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    ::fchmod(fd, 0644);
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    const int err = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(tmpl.c_str(), path.c_str()) != 0) {
-        *error = path.string() + ": " + std::strerror(ok ? errno : err);
-        ::unlink(tmpl.c_str());
+    AtomicOutputFile::Options options;
+    options.mode = 0644;
+    AtomicOutputFile file;
+    if (!file.Open(path.string(), options) || !file.Write(bytes.data(), bytes.size()) ||
+        !file.Commit()) {
+        *error = file.error();
         return false;
     }
     return true;

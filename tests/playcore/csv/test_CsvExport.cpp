@@ -19,6 +19,7 @@ namespace {
 
 using namespace playcore;
 namespace fs = std::filesystem;
+using testsupport::FileNamesIn;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
@@ -47,15 +48,6 @@ CsvMovieFacts GoodFacts() {
     f.mainBytes = 5242879;
     f.rearBytes = 5242880;
     return f;
-}
-
-std::vector<std::string> FilesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(CsvRow, RulesOnMovieFacts) {
@@ -179,14 +171,14 @@ TEST(CsvOutputFile, LinesArePutInPlaceOnlyWhenFinished) {
         EXPECT_TRUE(file.fileExisted());
     }
     EXPECT_EQ(ReadFileBytes(target), "old");
-    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Dv_20240517_090000.csv"});
+    EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"Dv_20240517_090000.csv"});
     {
         CsvOutputFile file;
         ASSERT_TRUE(file.Create(target));
         ASSERT_TRUE(file.WriteLine("a,b\r\n"));
     } // dropped unfinished
     EXPECT_EQ(ReadFileBytes(target), "old");
-    EXPECT_EQ(FilesIn(dir.path()).size(), 1u);
+    EXPECT_EQ(FileNamesIn(dir.path()).size(), 1u);
     CsvOutputFile file("EUC-JP");
     ASSERT_TRUE(file.Create(target));
     ASSERT_TRUE(file.WriteLine("常時\r\n"));
@@ -264,7 +256,7 @@ TEST_F(CsvExportFiles, ExportsTheListByteForByte) {
     EXPECT_EQ(r.rowsWritten, 4u);
     EXPECT_EQ(r.path, out / "Dv_20240517_093000.csv");
     EXPECT_EQ(ReadFileBytes(r.path), ExpectedCsv());
-    EXPECT_EQ(FilesIn(out.path()), std::vector<std::string>{"Dv_20240517_093000.csv"});
+    EXPECT_EQ(FileNamesIn(out.path()), std::vector<std::string>{"Dv_20240517_093000.csv"});
     const std::vector<std::pair<std::size_t, std::size_t>> want = {{1, 4}, {2, 4}, {3, 4}, {4, 4}};
     EXPECT_EQ(steps, want);
     EXPECT_EQ(CsvRow(list[1]), "002_093002G_M.MP4,002_093002G_R.MP4,-,-,-,-,-,fps,0MB,0MB\r\n");
@@ -285,7 +277,7 @@ TEST_F(CsvExportFiles, SameSourceTwiceTargetsTheSameFile) {
     const CsvExportResult again = ExportCsv(out.path(), list, nullptr, {});
     ASSERT_EQ(again.status, CsvExportStatus::Done);
     EXPECT_EQ(ReadFileBytes(again.path).size(), ExpectedCsv().size());
-    EXPECT_EQ(FilesIn(out.path()).size(), 1u);
+    EXPECT_EQ(FileNamesIn(out.path()).size(), 1u);
 }
 
 TEST_F(CsvExportFiles, CancelKeepsTheRowsWritten) {
@@ -303,7 +295,7 @@ TEST_F(CsvExportFiles, CancelKeepsTheRowsWritten) {
         cut = all.find("\r\n", cut) + 2;
     }
     EXPECT_EQ(ReadFileBytes(r.path), all.substr(0, cut));
-    EXPECT_EQ(FilesIn(out.path()).size(), 1u);
+    EXPECT_EQ(FileNamesIn(out.path()).size(), 1u);
 }
 
 TEST_F(CsvExportFiles, FailuresLeaveNothingUnderTheFinalName) {
@@ -334,7 +326,7 @@ TEST_F(CsvExportFiles, FailuresLeaveNothingUnderTheFinalName) {
     EXPECT_EQ(r.status, CsvExportStatus::RowFailed);
     EXPECT_EQ(r.messageTextId(), 96);
     EXPECT_EQ(ReadFileBytes(out / "Dv_20240517_093000.csv"), "kept");
-    EXPECT_EQ(FilesIn(out.path()),
+    EXPECT_EQ(FileNamesIn(out.path()),
               (std::vector<std::string>{"Dv_20240517_093000.csv", "junk_M.MP4"}));
 }
 

@@ -17,16 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Names in `dir` other than the ones a test expects.
-std::vector<std::string> Entries(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 mode_t ModeOf(const fs::path& p) {
     struct stat st {};
     EXPECT_EQ(::stat(p.c_str(), &st), 0) << p;
@@ -65,7 +55,7 @@ TEST(AtomicOutputFile, NothingUnderTheFinalNameBeforeCommit) {
     EXPECT_EQ(ReadFileBytes(target), "hello world");
     EXPECT_FALSE(fs::exists(temp));
     EXPECT_TRUE(out.temporaryPath().empty());
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.bin"});
+    EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"out.bin"});
     // A plain create's mode, not mkostemp's 0600.
     const mode_t mask = ::umask(022);
     ::umask(mask);
@@ -91,7 +81,7 @@ TEST(AtomicOutputFile, AbandonAndDestructorRemoveTheTemporaryAndKeepTheOldFile) 
         ASSERT_TRUE(out.Write("newer", 5));
     } // destroyed uncommitted
     EXPECT_EQ(ReadFileBytes(target), "old");
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"keep.txt"});
 }
 
 TEST(AtomicOutputFile, ReplacesOrRefusesAnExistingFile) {
@@ -106,7 +96,7 @@ TEST(AtomicOutputFile, ReplacesOrRefusesAnExistingFile) {
         EXPECT_TRUE(out.finalExisted());
         EXPECT_FALSE(out.error().empty());
         EXPECT_EQ(ReadFileBytes(target), "previous contents, longer than the new ones");
-        EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"a.csv"});
+        EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"a.csv"});
     }
     AtomicOutputFile out;
     ASSERT_TRUE(out.Open(target.string()));
@@ -256,7 +246,7 @@ TEST(AtomicOutputFile, FailingFolders) {
     EXPECT_NE(out.error().find("taken"), std::string::npos) << out.error();
     EXPECT_FALSE(out.finalExisted());
     EXPECT_TRUE(out.temporaryPath().empty());
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"taken"});
+    EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"taken"});
 
     // A folder that cannot be written (root writes anyway).
     if (::geteuid() != 0) {

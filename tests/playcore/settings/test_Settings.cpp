@@ -16,18 +16,10 @@ namespace {
 
 using namespace playcore;
 namespace fs = std::filesystem;
+using testsupport::FileNamesIn;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
-
-std::vector<std::string> FilesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(Settings, MissingFileSectionOrKeyReadsEmpty) {
     TempDir dir;
@@ -54,7 +46,7 @@ TEST(Settings, RoundTripIgnoresCaseAndKeepsOtherKeys) {
               "[FOLDERPATH]\nCSV_FOLDER=/home/u/Exports\n[SOURCE]\nSELECT=SD\n"
               "[Display]\nVolume=-7\n");
     // No temporary file is left beside it.
-    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Default_Folder.ini"});
+    EXPECT_EQ(FileNamesIn(dir.path()), std::vector<std::string>{"Default_Folder.ini"});
 }
 
 TEST(Settings, ReadsFilesWrittenElsewhere) {
