@@ -142,6 +142,7 @@ int cmd_playbench(int argc, char** argv) {
     json.Key("cpu_s").Number(cpu);
     json.Key("seconds").Number(wall);
     json.Key("hardware").Bool(ctx.renderer->UsesHardware());
+    json.Key("sound").Bool(ctx.renderer->HasAudioBranch());
     json.EndObject();
     std::printf("%s\n", json.str().c_str());
     ops.Close(ctx);

@@ -58,6 +58,8 @@ private:
     int sampleRate_ = 0;
     int channels_ = 0;
     std::atomic<bool> playing_{false};
+    std::atomic<int64_t> playedUs_{0};   // device's played time, polled on its thread
+    std::atomic<int64_t> playedAtNs_{0}; // when it was polled (0: not yet)
 };
 
 } // namespace player

@@ -43,6 +43,7 @@ private:
     double rate_ = 1.0;
     mutable int64_t baseMedia_ = 0; // media time at baseWall_
     mutable int64_t baseWall_ = 0;  // time source reading, ns
+    mutable int64_t floor_ = 0;     // the clock never runs backwards between SetTime calls
 };
 
 } // namespace player

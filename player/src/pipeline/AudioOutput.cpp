@@ -7,11 +7,20 @@
 #include <QMediaDevices>
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
 
 #include <chrono>
 #include <cstring>
 
 namespace player {
+
+namespace {
+int64_t SteadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
 
 // Timed PCM chunks between the audio decoder and the device thread.
 class AudioRing : public QIODevice {
@@ -37,7 +46,9 @@ public:
         chunks_.clear();
         queued_ = 0;
         serial_ = serial;
-        heardValid_ = false;
+        // What the device still holds belongs to the old position.
+        marks_.clear();
+        flushedAt_ = totalRead_;
         cv_.notify_all();
     }
 
@@ -47,19 +58,20 @@ public:
         cv_.notify_all();
     }
 
-    bool Heard(int64_t* time) const {
+    // Media time of the byte the device is playing, given how many bytes it
+    // has played since it started; false in silence or old data.
+    bool Heard(int64_t playedBytes, int64_t* time) const {
         std::lock_guard lock(mutex_);
-        if (!heardValid_) {
+        if (playedBytes < flushedAt_) {
             return false;
         }
-        // The last byte handed to the device, less what it still buffers.
-        *time = heardTime_ - latencyHns_;
-        return true;
-    }
-
-    void SetLatency(int64_t hns) {
-        std::lock_guard lock(mutex_);
-        latencyHns_ = hns;
+        for (const Mark& m : marks_) {
+            if (playedBytes >= m.begin && playedBytes < m.end) {
+                *time = m.time + (playedBytes - m.begin) * 10000000 / bytesPerSecond_;
+                return true;
+            }
+        }
+        return false;
     }
 
     qint64 bytesAvailable() const override { return 1 << 20; }
@@ -73,22 +85,32 @@ protected:
             Chunk& c = chunks_.front();
             const size_t left = c.data.size() - c.offset;
             const size_t n = std::min(left, static_cast<size_t>(maxSize - done));
+            const int64_t at = totalRead_ + done;
+            const int64_t time =
+                c.time + static_cast<int64_t>(c.offset) * 10000000 / bytesPerSecond_;
+            // Record where this sound lies in the device's byte stream.
+            if (!marks_.empty() && marks_.back().end == at &&
+                marks_.back().time + (at - marks_.back().begin) * 10000000 / bytesPerSecond_ ==
+                    time) {
+                marks_.back().end = at + static_cast<int64_t>(n);
+            } else {
+                marks_.push_back({at, at + static_cast<int64_t>(n), time});
+            }
             std::memcpy(out + done, c.data.data() + c.offset, n);
             c.offset += n;
             done += static_cast<qint64>(n);
             queued_ -= n;
-            heardTime_ = c.time + static_cast<int64_t>(c.offset) * 10000000 / bytesPerSecond_;
-            heardValid_ = true;
             if (c.offset == c.data.size()) {
                 chunks_.pop_front();
             }
         }
-        if (done == 0) {
-            heardValid_ = false; // ran dry: the clock falls back to the system time
-        }
         // Silence keeps the device running through a dry spell.
         if (done < maxSize) {
             std::memset(out + done, 0, static_cast<size_t>(maxSize - done));
+        }
+        totalRead_ += maxSize;
+        while (marks_.size() > 256) {
+            marks_.pop_front();
         }
         cv_.notify_all();
         return maxSize;
@@ -108,9 +130,13 @@ private:
     size_t queued_ = 0;
     int serial_ = 0;
     bool aborted_ = false;
-    int64_t heardTime_ = 0;
-    bool heardValid_ = false;
-    int64_t latencyHns_ = 0;
+    struct Mark {
+        int64_t begin, end; // device byte offsets
+        int64_t time;       // media time at begin
+    };
+    std::deque<Mark> marks_;
+    int64_t totalRead_ = 0;
+    int64_t flushedAt_ = 0;
 };
 
 AudioOutput::AudioOutput() = default;
@@ -153,8 +179,14 @@ bool AudioOutput::Open(int sampleRate, int channels, std::string* error) {
             ok = sink_->error() == QAudio::NoError;
             if (ok) {
                 sink_->suspend();
-                ring_->SetLatency(static_cast<int64_t>(sink_->bufferSize()) * 10000000 /
-                                  (sampleRate * channels * 2));
+                // The played position, sampled on the device's thread.
+                auto* poll = new QTimer(owner_);
+                QAudioSink* sink = sink_;
+                QObject::connect(poll, &QTimer::timeout, poll, [this, sink] {
+                    playedUs_ = sink->processedUSecs();
+                    playedAtNs_ = SteadyNs();
+                });
+                poll->start(5);
             }
         },
         Qt::BlockingQueuedConnection);
@@ -226,7 +258,20 @@ void AudioOutput::SetVolume(double volume) {
 }
 
 bool AudioOutput::Position(int64_t* time) const {
-    return playing_ && ring_ && ring_->Heard(time);
+    if (!playing_ || !ring_) {
+        return false;
+    }
+    const int64_t us = playedUs_.load();
+    const int64_t at = playedAtNs_.load();
+    if (at == 0) {
+        return false;
+    }
+    // Extrapolated from the last sample of the played position.
+    const int64_t nowUs = us + (SteadyNs() - at) / 1000;
+    const int64_t bytesPerSecond = static_cast<int64_t>(sampleRate_) * channels_ * 2;
+    int64_t played = nowUs * bytesPerSecond / 1000000;
+    played -= played % (channels_ * 2);
+    return ring_->Heard(played, time);
 }
 
 } // namespace player

@@ -1,5 +1,6 @@
 #include "player/PresentationClock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -29,6 +30,7 @@ void PresentationClock::SetTime(int64_t hns) {
     std::lock_guard lock(mutex_);
     baseMedia_ = hns;
     baseWall_ = source_();
+    floor_ = hns;
 }
 
 void PresentationClock::Start() {
@@ -78,12 +80,20 @@ int64_t PresentationClock::GetTime() const {
     int64_t audioHns = 0;
     if (running_ && audio_ && audio_(&audioHns)) {
         // Re-anchor the monotonic clock on the sound so that losing the sound
-        // (end of the audio stream, a mute) continues without a jump.
+        // (end of the audio stream, a mute) continues without a jump. While
+        // the device is still catching up (its start-up latency) the clock
+        // holds rather than running backwards.
         baseMedia_ = audioHns;
         baseWall_ = now;
-        return audioHns;
+        floor_ = std::max(floor_, audioHns);
+        return floor_;
     }
-    return MonotonicLocked(now);
+    const int64_t t = MonotonicLocked(now);
+    if (running_ && rate_ >= 0) {
+        floor_ = std::max(floor_, t);
+        return floor_;
+    }
+    return t;
 }
 
 } // namespace player
