@@ -36,6 +36,11 @@ struct sTAGNODE {
     // is written (the join engine fills it, in order); empty after reading.
     // The pointed-to nodes belong to movies that must outlive the write.
     std::vector<sTAGNODE*> segments;
+    // Bytes written (as zeros) before each segment's data; empty or shorter
+    // than `segments` means none. The join engine pads the media data so that
+    // each part keeps its file's position within a page, which lets the
+    // kernel copy it without shifting every byte.
+    std::vector<uint64_t> segmentPadding;
 
     std::string_view typeName() const { return std::string_view(type); }
     bool isType(const char (&t)[5]) const { return std::string_view(type) == t; }

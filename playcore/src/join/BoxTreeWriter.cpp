@@ -153,7 +153,16 @@ bool WriteLeaf(AtomicOutputFile& out, const sTAGNODE& node, SensorBoxRule rule,
                        cancel, error)) {
             return false;
         }
-        for (const sTAGNODE* seg : node.segments) {
+        for (size_t i = 0; i < node.segments.size(); ++i) {
+            const sTAGNODE* seg = node.segments[i];
+            const uint64_t pad = i < node.segmentPadding.size() ? node.segmentPadding[i] : 0;
+            if (pad > 0) {
+                const std::vector<uint8_t> zeros(static_cast<size_t>(pad), 0);
+                if (!out.Write(zeros.data(), zeros.size())) {
+                    *error = out.error();
+                    return false;
+                }
+            }
             if (!CopyRange(out, *seg->sourcePath, seg->initialPayloadOffset,
                            seg->initialPayloadLength, cancel, error)) {
                 return false;

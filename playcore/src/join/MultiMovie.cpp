@@ -16,6 +16,7 @@ namespace {
 
 constexpr uint64_t kMaxU32 = 0xFFFFFFFFull;
 constexpr uint64_t kMaxSensorRecords = 65535;
+constexpr uint64_t kPage = 4096; // the copy is fastest when source and output agree modulo this
 
 sTAGNODE* FindFirst(sTAGNODE& from, const char (&type)[5]) {
     std::vector<sTAGNODE*> found;
@@ -199,12 +200,15 @@ private:
         if (!CheckWritable(n_, SensorBoxRule::Joined, error_)) {
             return false;
         }
-        const uint64_t joinedMdat = fMdat_->payloadLength + nMdat_->initialPayloadLength;
+        // The next part starts where the joined data ends, padded so that it
+        // sits at the same place within a page as in its own file.
+        const uint64_t end = fMdat_->initialPayloadOffset + fMdat_->payloadLength;
+        padding_ = (nMdat_->initialPayloadOffset + kPage - end % kPage) % kPage;
+        const uint64_t joinedMdat = fMdat_->payloadLength + padding_ + nMdat_->initialPayloadLength;
         if (joinedMdat + 8 > kMaxU32) {
             return Refuse("the joined media data would pass 4 GiB");
         }
-        shift_ = static_cast<int64_t>(fMdat_->initialPayloadOffset) +
-                 static_cast<int64_t>(fMdat_->payloadLength) -
+        shift_ = static_cast<int64_t>(end + padding_) -
                  static_cast<int64_t>(nMdat_->initialPayloadOffset);
         return true;
     }
@@ -434,8 +438,10 @@ private:
                 WriteBE32(at, static_cast<uint32_t>(d.value));
             }
         }
-        fMdat_->payloadLength += nMdat_->initialPayloadLength;
+        fMdat_->segmentPadding.resize(fMdat_->segments.size(), 0);
+        fMdat_->payloadLength += padding_ + nMdat_->initialPayloadLength;
         fMdat_->segments.push_back(nMdat_);
+        fMdat_->segmentPadding.push_back(padding_);
         if (fGps_ != nullptr) {
             fGps_->sensorJoinedCount = joinedCount_;
             fGps_->payloadLength = 40 + 79 * joinedCount_;
@@ -453,6 +459,7 @@ private:
     sTAGNODE* nGps_ = nullptr;
     uint64_t joinedCount_ = 0;
     int64_t shift_ = 0;
+    uint64_t padding_ = 0;
     std::vector<Track> fTracks_;
     std::vector<Track> nTracks_;
     std::vector<PendingPayload> pending_;

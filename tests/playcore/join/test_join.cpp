@@ -168,6 +168,18 @@ TEST(Join, ThreeRecordingsKeepEveryPacketTableAndSensorRecord) {
         }
     }
 
+    // Each part keeps its place within a page (the media data is padded), so
+    // the kernel can copy it without shifting bytes.
+    {
+        const std::vector<uint32_t> joinedChunks = Entries(j->lists.stco[0], 8, 4);
+        size_t first = 0;
+        for (const auto& p : parts) {
+            const std::vector<uint32_t> own = Entries(p->lists.stco[0], 8, 4);
+            EXPECT_EQ(joinedChunks[first] % 4096, own[0] % 4096);
+            first += own.size();
+        }
+    }
+
     // The video's sync samples: each next part's first sample is entered once
     // for the join and once as its own (shifted) first entry.
     const std::vector<uint32_t> stss = Entries(j->lists.stss[0], 8, 4);
