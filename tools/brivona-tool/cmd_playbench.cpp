@@ -4,6 +4,7 @@
 // rate on screen, the median decode and draw times and the CPU time used.
 #include "Json.h"
 
+#include "ToolPlayer.h"
 #include "player/CPlayer.h"
 #include "player/CPlayerTestWindow.h"
 #include "player/D3DPresentEngine.h"
@@ -96,25 +97,13 @@ int cmd_playbench(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
-    // The window outlives the contexts: closing a session detaches from it.
-    player::CPlayerTestWindow window(width, height);
-    player::PlayerContext contexts[2];
-    player::PlayerContext& ctx = contexts[mode == 5 ? 1 : 0];
-    const player::PlayerOps ops = player::MakePlayerOps();
-    window.show();
-    ops.Init(ctx, &window, QStringLiteral("メイリオ"));
-    if (!ops.Open(ctx, file)) {
-        std::fprintf(stderr, "playbench: cannot open %s for playback\n", file.c_str());
+    ToolPlayer player(width, height);
+    if (!player.Open("playbench", file, mode)) {
         return 1;
     }
-    if (!window.WaitForMessage(player::kMsgTopologyReady, 20000)) {
-        std::fprintf(stderr, "playbench: %s did not become ready\n", file.c_str());
-        return 1;
-    }
-    ops.SetDisplayMode(ctx, mode);
-    if (mode != 5) {
-        ops.SetAspect(ctx, width, height);
-    }
+    player::PlayerContext& ctx = player.ctx();
+    const player::PlayerOps& ops = player.ops();
+    player::CPlayerTestWindow& window = player.window();
     player::CPlayerTestWindow::WaitUntil([&] { return ctx.renderer->SeekSettled(); }, 10000);
     ops.SetSpeed(ctx, speed);
     player::D3DPresentEngine* engine = ctx.renderer->Engine();

@@ -1,6 +1,7 @@
 // brivona-tool snapshot: opens a recording in a player context, seeks to a
 // frame while paused and saves what the video window shows (JPEG, or PNG when
 // the output ends in ".png"). Needs a display (xvfb-run on a server).
+#include "ToolPlayer.h"
 #include "player/CPlayer.h"
 #include "player/CPlayerTestWindow.h"
 #include "player/PlayerContext.h"
@@ -76,25 +77,12 @@ int cmd_snapshot(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
-    // The window outlives the contexts: closing a session detaches from it.
-    player::CPlayerTestWindow window(width, height);
-    player::PlayerContext contexts[2];
-    player::PlayerContext& ctx = contexts[mode == 5 ? 1 : 0];
-    const player::PlayerOps ops = player::MakePlayerOps();
-    window.show();
-    ops.Init(ctx, &window, QStringLiteral("メイリオ"));
-    if (!ops.Open(ctx, file)) {
-        std::fprintf(stderr, "snapshot: cannot open %s for playback\n", file.c_str());
+    ToolPlayer player(width, height);
+    if (!player.Open("snapshot", file, mode)) {
         return 1;
     }
-    if (!window.WaitForMessage(player::kMsgTopologyReady, 20000)) {
-        std::fprintf(stderr, "snapshot: %s did not become ready\n", file.c_str());
-        return 1;
-    }
-    ops.SetDisplayMode(ctx, mode);
-    if (mode != 5) {
-        ops.SetAspect(ctx, width, height);
-    }
+    player::PlayerContext& ctx = player.ctx();
+    const player::PlayerOps& ops = player.ops();
     ops.SeekToFrame(ctx, frame);
     if (!player::CPlayerTestWindow::WaitUntil([&] { return ctx.renderer->SeekSettled(); }, 20000)) {
         std::fprintf(stderr, "snapshot: the picture of frame %lld did not arrive\n", frame);
