@@ -32,10 +32,10 @@ constexpr std::array<PadButtonSpec, 5> kPadButtons{{
 CControllerDlg::CControllerDlg(QWidget* parent, const UiResources& ui) : QWidget(parent) {
     resize(140, 120);
     for (size_t i = 0; i < kPadButtons.size(); ++i) {
-        const PadButtonSpec& spec = kPadButtons[i];
-        auto* b = new CSkinButton(this, spec.id, QSize(32, 32), spec.bitmap);
-        b->SetHoldNotify(true, spec.id);
-        b->SetTexts(ui.Text(spec.tipTextId));
+        const PadButtonSpec& entry = kPadButtons[i];
+        auto* b = new CSkinButton(this, entry.id, QSize(32, 32), entry.bitmap);
+        b->SetHoldNotify(true, entry.id);
+        b->SetTexts(ui.Text(entry.tipTextId));
         buttons_[i] = b;
     }
     EnableForDisplayMode(0);

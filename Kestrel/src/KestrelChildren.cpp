@@ -112,9 +112,9 @@ bool CreateChildWindows(QWidget* main, const UiResources& ui, MovieViewOwner* ow
 
     const auto& table = BottomButtonTable();
     for (int i = 0; i < kBottomButtonCount; ++i) {
-        const BottomButtonSpec& spec = table[static_cast<size_t>(i)];
-        auto* b = new CSkinButton(main, kFirstBottomCommand + i, QSize(32, 32), spec.bitmap);
-        b->SetTexts(ui.Text(spec.tipTextId));
+        const BottomButtonSpec& entry = table[static_cast<size_t>(i)];
+        auto* b = new CSkinButton(main, kFirstBottomCommand + i, QSize(32, 32), entry.bitmap);
+        b->SetTexts(ui.Text(entry.tipTextId));
         b->hide();
         c.bottomButtons[static_cast<size_t>(i)] = b;
     }

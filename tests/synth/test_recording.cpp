@@ -1,7 +1,7 @@
 // Generated recordings: the camera's file layout, real decoding of every
 // frame, frame codes read back after compression, chart colours, the special
 // modes and determinism.
-#include "MovieInspect.h"
+#include "MovieAnatomy.h"
 #include "TestSupport.h"
 #include "synth/Synth.h"
 

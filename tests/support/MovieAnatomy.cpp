@@ -1,4 +1,4 @@
-#include "MovieInspect.h"
+#include "MovieAnatomy.h"
 
 #include "synth/Synth.h"
 
