@@ -116,37 +116,20 @@ void JsonWriter::BeforeValue() {
     wroteValue_ = true;
 }
 
-JsonWriter& JsonWriter::BeginObject() {
+JsonWriter& JsonWriter::Open(bool object) {
     BeforeValue();
-    out_ += '{';
-    stack_.push_back({true, true});
+    out_ += object ? '{' : '[';
+    stack_.push_back({object, true});
     return *this;
 }
 
-JsonWriter& JsonWriter::EndObject() {
+JsonWriter& JsonWriter::Close(char bracket) {
     const bool empty = stack_.back().empty;
     stack_.pop_back();
     if (!empty) {
         NewLine();
     }
-    out_ += '}';
-    return *this;
-}
-
-JsonWriter& JsonWriter::BeginArray() {
-    BeforeValue();
-    out_ += '[';
-    stack_.push_back({false, true});
-    return *this;
-}
-
-JsonWriter& JsonWriter::EndArray() {
-    const bool empty = stack_.back().empty;
-    stack_.pop_back();
-    if (!empty) {
-        NewLine();
-    }
-    out_ += ']';
+    out_ += bracket;
     return *this;
 }
 

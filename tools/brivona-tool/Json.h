@@ -16,10 +16,10 @@ public:
     // spaces per level; 0 writes one line.
     explicit JsonWriter(int indent = 0) : indent_(indent) {}
 
-    JsonWriter& BeginObject();
-    JsonWriter& EndObject();
-    JsonWriter& BeginArray();
-    JsonWriter& EndArray();
+    JsonWriter& BeginObject() { return Open(true); }
+    JsonWriter& EndObject() { return Close('}'); }
+    JsonWriter& BeginArray() { return Open(false); }
+    JsonWriter& EndArray() { return Close(']'); }
     // The name of the next member of the current object.
     JsonWriter& Key(std::string_view name);
 
@@ -39,6 +39,8 @@ public:
     static std::string Quote(std::string_view text);
 
 private:
+    JsonWriter& Open(bool object);
+    JsonWriter& Close(char bracket);
     void BeforeValue();
     void NewLine();
 
