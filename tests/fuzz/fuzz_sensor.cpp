@@ -2,6 +2,7 @@
 // decoders, the frame map and the header-only read, and the GPS-only read of
 // the folder list. Any read outside a mapped window or the decoded box shows
 // up under the address sanitizer.
+#include "MemoryFile.h"
 #include "playcore/FolderGpsList.h"
 #include "playcore/SensorDecoder.h"
 #include "playcore/SensorTrack.h"
@@ -9,25 +10,14 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    int fd = memfd_create("fuzz_sensor", MFD_CLOEXEC);
-    if (fd < 0) {
+    const MemoryFile input("fuzz_sensor", data, size);
+    if (!input.ok()) {
         return 0;
     }
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0) {
-            close(fd);
-            return 0;
-        }
-        done += static_cast<size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string& path = input.path();
 
     playcore::SensorTrack track;
     if (track.Load(path)) {
@@ -52,6 +42,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     playcore::DecodeSensorRecords(std::span<const uint8_t>(exact.data(), exact.size()), &gps,
                                   &accel);
     playcore::DecodeSensorHeader(std::span<const uint8_t>(exact.data(), exact.size()));
-    close(fd);
     return 0;
 }

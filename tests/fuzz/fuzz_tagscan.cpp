@@ -1,14 +1,13 @@
 // Fuzzes the three tag scans, the probe and the completeness check. Decoders
 // read every byte of the view they are given, so a view reaching outside the
 // mapped window shows up under the address sanitizer.
+#include "MemoryFile.h"
 #include "playcore/ByteOrder.h"
 #include "playcore/MovieProbe.h"
 #include "playcore/TagScan.h"
 
 #include <cstdint>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -23,20 +22,11 @@ int Touch(const playcore::ScanView& v) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    int fd = memfd_create("fuzz_tagscan", MFD_CLOEXEC);
-    if (fd < 0) {
+    const MemoryFile input("fuzz_tagscan", data, size);
+    if (!input.ok()) {
         return 0;
     }
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0) {
-            close(fd);
-            return 0;
-        }
-        done += static_cast<size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string& path = input.path();
     playcore::MappedFile file;
     if (file.Open(path)) {
         playcore::TagDescriptor header("gps0", Touch);
@@ -63,6 +53,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)playcore::IsCompleteRecording(path);
     (void)playcore::ProbeMovie(path);
     (void)playcore::FrameCountByByteSearch(path);
-    close(fd);
     return 0;
 }

@@ -1,13 +1,12 @@
 // Fuzzes the box tree parse and the movie accessors: any input must parse (or
 // be refused) without reading outside the file, and the tree must stay inside
 // its parent boxes.
+#include "MemoryFile.h"
 #include "playcore/Mp4Movie.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,20 +30,11 @@ void Check(const playcore::sTAGNODE& node, uint64_t fileSize) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    int fd = memfd_create("fuzz_tree", MFD_CLOEXEC);
-    if (fd < 0) {
+    const MemoryFile input("fuzz_tree", data, size);
+    if (!input.ok()) {
         return 0;
     }
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0) {
-            close(fd);
-            return 0;
-        }
-        done += static_cast<size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string& path = input.path();
     std::string error;
     auto movie = playcore::OpenMovieStructure(path, &error);
     if (movie) {
@@ -61,6 +51,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     auto convert = playcore::OpenConvertMovieStructure(path);
-    close(fd);
     return 0;
 }
